@@ -114,4 +114,19 @@ inline constexpr OciCallExport kOciCallExports[10] = {
     {"ofetch", 19}, {"ocom", 8},   {"oclose", 6},  {"ologof", 22}, {"oerhms", 13},
 };
 
+// Fills `calls` from the ten entry addresses a loader found, in the order of
+// kOciCallExports.
+inline void AssignOciCalls(OciCalls& calls, void* const (&entries)[10]) {
+  calls.olog = reinterpret_cast<OlogFn>(entries[0]);
+  calls.oopen = reinterpret_cast<OopenFn>(entries[1]);
+  calls.oparse = reinterpret_cast<OparseFn>(entries[2]);
+  calls.oexec = reinterpret_cast<OexecFn>(entries[3]);
+  calls.odefin = reinterpret_cast<OdefinFn>(entries[4]);
+  calls.ofetch = reinterpret_cast<OfetchFn>(entries[5]);
+  calls.ocom = reinterpret_cast<OcomFn>(entries[6]);
+  calls.oclose = reinterpret_cast<OcloseFn>(entries[7]);
+  calls.ologof = reinterpret_cast<OlogofFn>(entries[8]);
+  calls.oerhms = reinterpret_cast<OerhmsFn>(entries[9]);
+}
+
 }  // namespace kestrin

@@ -1,0 +1,212 @@
+#include "platform/posix/PosixPlatform.h"
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "text/FixedText.h"
+#include "text/TextWriter.h"
+
+namespace kestrin {
+
+// --- The report stream --------------------------------------------------------
+
+PosixOutputFile::~PosixOutputFile() { Close(); }
+
+bool PosixOutputFile::Open(const char* path) {
+  Close();
+  // The file was made for the user alone by GetTempFileName; a link put in its
+  // place is not followed.
+  fd_ = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  used_ = 0;
+  return fd_ >= 0;
+}
+
+void PosixOutputFile::Flush() {
+  std::size_t done = 0;
+  while (fd_ >= 0 && done < used_) {
+    const ssize_t n = ::write(fd_, buffer_.data() + done, used_ - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;  // a full disk loses the rest of the line
+    done += static_cast<std::size_t>(n);
+  }
+  used_ = 0;
+}
+
+void PosixOutputFile::Write(std::string_view text) {
+  if (fd_ < 0) return;
+  for (char c : text) {
+    if (used_ + 2 > buffer_.size()) Flush();
+    if (c == '\n') buffer_[used_++] = '\r';
+    buffer_[used_++] = c;
+  }
+}
+
+void PosixOutputFile::EndLine() {
+  Write("\n");
+  Flush();
+}
+
+void PosixOutputFile::Close() {
+  if (fd_ < 0) return;
+  Flush();
+  ::close(fd_);
+  fd_ = -1;
+}
+
+// --- The platform ---------------------------------------------------------------
+
+PosixPlatform::PosixPlatform() = default;
+
+PosixPlatform::~PosixPlatform() {
+  if (library_) ::dlclose(library_);
+}
+
+// The registry file comes with the settings store; until then there is no key.
+RegistryKey PosixPlatform::OpenKey(const char*) { return nullptr; }
+RegistryKey PosixPlatform::CreateKey(const char*) { return nullptr; }
+bool PosixPlatform::QueryValue(RegistryKey, const char*, std::uint32_t*, void*, std::uint32_t*) {
+  return false;
+}
+bool PosixPlatform::SetValue(RegistryKey, const char*, std::uint32_t, const void*, std::uint32_t) {
+  return false;
+}
+void PosixPlatform::CloseKey(RegistryKey) {}
+
+LocalTime PosixPlatform::GetLocalTime() {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  struct tm parts {};
+  ::localtime_r(&now.tv_sec, &parts);
+  LocalTime t;
+  t.Year = parts.tm_year + 1900;
+  t.Month = parts.tm_mon + 1;
+  t.Day = parts.tm_mday;
+  t.Hour = parts.tm_hour;
+  t.Minute = parts.tm_min;
+  t.Second = parts.tm_sec;
+  t.Milliseconds = static_cast<int>(now.tv_nsec / 1000000);
+  return t;
+}
+
+std::uint32_t PosixPlatform::GetTempPath(std::uint32_t size, char* buffer) {
+  const char* dir = std::getenv("TMPDIR");
+  if (dir == nullptr || dir[0] == '\0') dir = "/tmp";
+  TextWriter path(buffer, size);
+  path.Append(dir);
+  if (path.Position() == 0 || path.Text().back() != '/') path.AppendChar('/');
+  path.AppendNul();
+  if (path.Overflowed()) {
+    lastError_ = ENAMETOOLONG;
+    return 0;
+  }
+  return static_cast<std::uint32_t>(path.Position());
+}
+
+bool PosixPlatform::CreateDirectory(const char* path) {
+  // The directory name may end in the separator; mkdir accepts that.
+  if (::mkdir(path, 0700) == 0) return true;
+  lastError_ = static_cast<std::uint32_t>(errno);
+  return false;
+}
+
+std::uint32_t PosixPlatform::GetTempFileName(const char* directory, const char* prefix,
+                                             std::uint32_t unique, char* out) {
+  // Report files are made only in a real directory of the user's own, so that
+  // another user cannot read them or swap the directory for a link.
+  struct stat info {};
+  if (::lstat(directory, &info) != 0) {
+    lastError_ = static_cast<std::uint32_t>(errno);
+    return 0;
+  }
+  if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
+    lastError_ = static_cast<std::uint32_t>(S_ISDIR(info.st_mode) ? EPERM : ENOTDIR);
+    return 0;
+  }
+  if ((info.st_mode & 0077) != 0) {
+    lastError_ = EPERM;
+    return 0;
+  }
+  const std::size_t dirLength = BoundedLength(directory, 512);
+  const bool needsSeparator = dirLength > 0 && directory[dirLength - 1] != '/';
+  for (int attempt = 0; attempt < 65535; ++attempt) {
+    std::uint32_t number = unique;
+    if (number == 0) {
+      number = ((static_cast<std::uint32_t>(::getpid()) << 8) + ++nameCounter_) & 0xFFFF;
+      if (number == 0) continue;
+    }
+    char name[32];
+    std::snprintf(name, sizeof name, "%.3s%04X.tmp", prefix, static_cast<unsigned>(number));
+    TextWriter path(out, 512);
+    path.Append(std::string_view(directory, dirLength));
+    if (needsSeparator) path.AppendChar('/');
+    path.Append(name);
+    path.AppendNul();
+    if (path.Overflowed()) {
+      lastError_ = ENAMETOOLONG;
+      return 0;
+    }
+    if (unique != 0) return unique;
+    const int fd = ::open(out, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+      ::close(fd);
+      return number;
+    }
+    if (errno != EEXIST) {
+      lastError_ = static_cast<std::uint32_t>(errno);
+      return 0;
+    }
+  }
+  lastError_ = EEXIST;
+  return 0;
+}
+
+bool PosixPlatform::BindClientLibrary(OciCalls& calls, char* reason, std::size_t capacity) {
+  const char* name = std::getenv("KESTRIN_OCI_LIBRARY");
+  if (name == nullptr || name[0] == '\0') name = "libclntsh.so";
+  TextWriter why(reason, capacity);
+  if (library_ == nullptr) {
+    library_ = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);
+    if (library_ == nullptr) {
+      const char* error = ::dlerror();
+      why.Append("Cannot load the Oracle client library ");
+      why.Append(name);
+      why.Append(": ");
+      why.Append(error ? error : "unknown reason");
+      why.AppendNul();
+      return false;
+    }
+  }
+  void* entries[10] = {};
+  for (int i = 0; i < 10; ++i) {
+    entries[i] = ::dlsym(library_, kOciCallExports[i].name);
+    if (entries[i] == nullptr) {
+      const char* error = ::dlerror();
+      why.Append("The Oracle client library ");
+      why.Append(name);
+      why.Append(" has no call ");
+      why.Append(kOciCallExports[i].name);
+      why.Append(": ");
+      why.Append(error ? error : "symbol not found");
+      why.AppendNul();
+      return false;
+    }
+  }
+  AssignOciCalls(calls, entries);
+  return true;
+}
+
+Platform& NativePlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+}  // namespace kestrin

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The whole test run, from a fresh machine: installs what is missing, builds
+# the native module and tests (debug, under AddressSanitizer and
+# UndefinedBehaviorSanitizer), runs them, builds both Windows DLLs and checks
+# them, and gives each fuzz target a short run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+jobs=$(nproc)
+
+echo "== native debug build and tests"
+cmake --preset debug >/dev/null
+cmake --build build/debug -j"$jobs"
+ctest --test-dir build/debug --output-on-failure -j"$jobs"
+
+echo "== Windows builds"
+for preset in win32 win64; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build "build/$preset" -j"$jobs"
+done
+tests/wine/check-dll.sh build/win32/module/kestrin.dll i686
+tests/wine/check-dll.sh build/win64/module/kestrin.dll x86_64
+
+if [ -x tests/wine/run-wine-tests.sh ]; then
+  echo "== Wine tests"
+  tests/wine/run-wine-tests.sh
+fi
+
+if [ -f fuzz/CMakeLists.txt ] && grep -q add_executable fuzz/CMakeLists.txt; then
+  echo "== fuzz targets, short runs"
+  cmake --preset fuzz >/dev/null
+  cmake --build build/fuzz -j"$jobs"
+  for target in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    echo "-- $(basename "$target")"
+    "$target" -max_total_time=20 -print_final_stats=0 2>&1 | tail -n 2
+  done
+fi
+
+echo "== all tests passed"
