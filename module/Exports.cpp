@@ -34,6 +34,8 @@ KESTRIN_EXPORT kestrin::HostHandle KESTRIN_HOST_CALL OpenPlugin(int openFrom, in
   return TheModule().OpenPlugin(openFrom, item);
 }
 
-KESTRIN_EXPORT void KESTRIN_HOST_CALL ExitFAR() { TheModule().ExitFAR(); }
+KESTRIN_EXPORT void KESTRIN_HOST_CALL ExitFAR() {
+  TheModule().ExitFAR();
+}
 
 }  // extern "C"

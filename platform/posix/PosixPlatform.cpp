@@ -19,7 +19,9 @@ namespace kestrin {
 
 // --- The report stream --------------------------------------------------------
 
-PosixOutputFile::~PosixOutputFile() { Close(); }
+PosixOutputFile::~PosixOutputFile() {
+  Close();
+}
 
 bool PosixOutputFile::Open(const char* path) {
   Close();
@@ -34,18 +36,23 @@ void PosixOutputFile::Flush() {
   std::size_t done = 0;
   while (fd_ >= 0 && done < used_) {
     const ssize_t n = ::write(fd_, buffer_.data() + done, used_ - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;  // a full disk loses the rest of the line
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      break;  // a full disk loses the rest of the line
     done += static_cast<std::size_t>(n);
   }
   used_ = 0;
 }
 
 void PosixOutputFile::Write(std::string_view text) {
-  if (fd_ < 0) return;
+  if (fd_ < 0)
+    return;
   for (char c : text) {
-    if (used_ + 2 > buffer_.size()) Flush();
-    if (c == '\n') buffer_[used_++] = '\r';
+    if (used_ + 2 > buffer_.size())
+      Flush();
+    if (c == '\n')
+      buffer_[used_++] = '\r';
     buffer_[used_++] = c;
   }
 }
@@ -56,7 +63,8 @@ void PosixOutputFile::EndLine() {
 }
 
 void PosixOutputFile::Close() {
-  if (fd_ < 0) return;
+  if (fd_ < 0)
+    return;
   Flush();
   ::close(fd_);
   fd_ = -1;
@@ -67,12 +75,17 @@ void PosixOutputFile::Close() {
 PosixPlatform::PosixPlatform() = default;
 
 PosixPlatform::~PosixPlatform() {
-  if (library_) ::dlclose(library_);
+  if (library_)
+    ::dlclose(library_);
 }
 
 // The registry file comes with the settings store; until then there is no key.
-RegistryKey PosixPlatform::OpenKey(const char*) { return nullptr; }
-RegistryKey PosixPlatform::CreateKey(const char*) { return nullptr; }
+RegistryKey PosixPlatform::OpenKey(const char*) {
+  return nullptr;
+}
+RegistryKey PosixPlatform::CreateKey(const char*) {
+  return nullptr;
+}
 bool PosixPlatform::QueryValue(RegistryKey, const char*, std::uint32_t*, void*, std::uint32_t*) {
   return false;
 }
@@ -99,10 +112,12 @@ LocalTime PosixPlatform::GetLocalTime() {
 
 std::uint32_t PosixPlatform::GetTempPath(std::uint32_t size, char* buffer) {
   const char* dir = std::getenv("TMPDIR");
-  if (dir == nullptr || dir[0] == '\0') dir = "/tmp";
+  if (dir == nullptr || dir[0] == '\0')
+    dir = "/tmp";
   TextWriter path(buffer, size);
   path.Append(dir);
-  if (path.Position() == 0 || path.Text().back() != '/') path.AppendChar('/');
+  if (path.Position() == 0 || path.Text().back() != '/')
+    path.AppendChar('/');
   path.AppendNul();
   if (path.Overflowed()) {
     lastError_ = ENAMETOOLONG;
@@ -113,7 +128,8 @@ std::uint32_t PosixPlatform::GetTempPath(std::uint32_t size, char* buffer) {
 
 bool PosixPlatform::CreateDirectory(const char* path) {
   // The directory name may end in the separator; mkdir accepts that.
-  if (::mkdir(path, 0700) == 0) return true;
+  if (::mkdir(path, 0700) == 0)
+    return true;
   lastError_ = static_cast<std::uint32_t>(errno);
   return false;
 }
@@ -141,20 +157,23 @@ std::uint32_t PosixPlatform::GetTempFileName(const char* directory, const char* 
     std::uint32_t number = unique;
     if (number == 0) {
       number = ((static_cast<std::uint32_t>(::getpid()) << 8) + ++nameCounter_) & 0xFFFF;
-      if (number == 0) continue;
+      if (number == 0)
+        continue;
     }
     char name[32];
     std::snprintf(name, sizeof name, "%.3s%04X.tmp", prefix, static_cast<unsigned>(number));
     TextWriter path(out, 512);
     path.Append(std::string_view(directory, dirLength));
-    if (needsSeparator) path.AppendChar('/');
+    if (needsSeparator)
+      path.AppendChar('/');
     path.Append(name);
     path.AppendNul();
     if (path.Overflowed()) {
       lastError_ = ENAMETOOLONG;
       return 0;
     }
-    if (unique != 0) return unique;
+    if (unique != 0)
+      return unique;
     const int fd = ::open(out, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
       ::close(fd);
@@ -171,7 +190,8 @@ std::uint32_t PosixPlatform::GetTempFileName(const char* directory, const char* 
 
 bool PosixPlatform::BindClientLibrary(OciCalls& calls, char* reason, std::size_t capacity) {
   const char* name = std::getenv("KESTRIN_OCI_LIBRARY");
-  if (name == nullptr || name[0] == '\0') name = "libclntsh.so";
+  if (name == nullptr || name[0] == '\0')
+    name = "libclntsh.so";
   TextWriter why(reason, capacity);
   if (library_ == nullptr) {
     library_ = ::dlopen(name, RTLD_NOW | RTLD_LOCAL);

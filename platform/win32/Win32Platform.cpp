@@ -14,13 +14,16 @@ namespace kestrin {
 
 // --- The report stream --------------------------------------------------------
 
-Win32OutputFile::~Win32OutputFile() { Close(); }
+Win32OutputFile::~Win32OutputFile() {
+  Close();
+}
 
 bool Win32OutputFile::Open(const char* path) {
   Close();
   HANDLE file = ::CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
   handle_ = file;
   used_ = 0;
   return true;
@@ -41,10 +44,13 @@ void Win32OutputFile::Flush() {
 }
 
 void Win32OutputFile::Write(std::string_view text) {
-  if (handle_ == nullptr) return;
+  if (handle_ == nullptr)
+    return;
   for (char c : text) {
-    if (used_ + 2 > buffer_.size()) Flush();
-    if (c == '\n') buffer_[used_++] = '\r';
+    if (used_ + 2 > buffer_.size())
+      Flush();
+    if (c == '\n')
+      buffer_[used_++] = '\r';
     buffer_[used_++] = c;
   }
 }
@@ -55,7 +61,8 @@ void Win32OutputFile::EndLine() {
 }
 
 void Win32OutputFile::Close() {
-  if (handle_ == nullptr) return;
+  if (handle_ == nullptr)
+    return;
   Flush();
   ::CloseHandle(static_cast<HANDLE>(handle_));
   handle_ = nullptr;
@@ -64,7 +71,8 @@ void Win32OutputFile::Close() {
 // --- The platform ---------------------------------------------------------------
 
 Win32Platform::~Win32Platform() {
-  if (library_) ::FreeLibrary(static_cast<HMODULE>(library_));
+  if (library_)
+    ::FreeLibrary(static_cast<HMODULE>(library_));
 }
 
 RegistryKey Win32Platform::OpenKey(const char* path) {
@@ -105,7 +113,8 @@ bool Win32Platform::SetValue(RegistryKey key, const char* name, std::uint32_t ty
 }
 
 void Win32Platform::CloseKey(RegistryKey key) {
-  if (key) ::RegCloseKey(static_cast<HKEY>(key));
+  if (key)
+    ::RegCloseKey(static_cast<HKEY>(key));
 }
 
 LocalTime Win32Platform::GetLocalTime() {
@@ -144,7 +153,9 @@ std::uint32_t Win32Platform::GetTempFileName(const char* directory, const char* 
   return ::GetTempFileNameA(directory, prefix, unique, out);
 }
 
-std::uint32_t Win32Platform::GetLastError() { return ::GetLastError(); }
+std::uint32_t Win32Platform::GetLastError() {
+  return ::GetLastError();
+}
 
 bool Win32Platform::BindClientLibrary(OciCalls& calls, char* reason, std::size_t capacity) {
   constexpr const char* kLibrary = "OCIW32.dll";
@@ -152,7 +163,8 @@ bool Win32Platform::BindClientLibrary(OciCalls& calls, char* reason, std::size_t
   const auto explain = [&](const char* what, const char* call) {
     const DWORD error = ::GetLastError();
     why.Append(what);
-    if (call) why.Append(call);
+    if (call)
+      why.Append(call);
     char text[256] = {};
     const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                      nullptr, error, 0, text, sizeof text, nullptr);

@@ -5,6 +5,8 @@
 namespace kestrin {
 
 // Comes with the capture work.
-bool CaptureStatement(Module&, int) { return false; }
+bool CaptureStatement(Module&, int) {
+  return false;
+}
 
 }  // namespace kestrin

@@ -19,10 +19,14 @@ void ShowProgressNote(const HostServices& host, Msg text) {
 }
 
 bool AskDropPlanTable(const HostServices& host) {
-  const char* items[] = {host.GetMsg(Msg::Title),         "",
-                         host.GetMsg(Msg::DropQuestion1), host.GetMsg(Msg::DropQuestion2),
-                         "",                              kSeparator,
-                         host.GetMsg(Msg::KeepButton),    host.GetMsg(Msg::DropButton)};
+  const char* items[] = {host.GetMsg(Msg::Title),
+                         "",
+                         host.GetMsg(Msg::DropQuestion1),
+                         host.GetMsg(Msg::DropQuestion2),
+                         "",
+                         kSeparator,
+                         host.GetMsg(Msg::KeepButton),
+                         host.GetMsg(Msg::DropButton)};
   return host.Message(kMessageWarning, items, 8, 2) == 1;
 }
 

@@ -23,7 +23,9 @@ namespace kestrin {
 using HostHandle = void*;
 
 // The host's invalid handle: all bits set. OpenPlugin always returns it.
-inline HostHandle InvalidHostHandle() { return reinterpret_cast<HostHandle>(~std::uintptr_t{0}); }
+inline HostHandle InvalidHostHandle() {
+  return reinterpret_cast<HostHandle>(~std::uintptr_t{0});
+}
 
 inline constexpr int kDialogItemTextSize = 512;
 
@@ -115,8 +117,8 @@ struct PluginInfo {
   const char* CommandPrefix;
 };
 
-inline constexpr std::uint32_t kPluginFlagEditor = 4;     // offered in the editor's plugin menu
-inline constexpr std::uint32_t kPluginFlagDisabled = 2;   // kept out of the panels' plugin menu
+inline constexpr std::uint32_t kPluginFlagEditor = 4;    // offered in the editor's plugin menu
+inline constexpr std::uint32_t kPluginFlagDisabled = 2;  // kept out of the panels' plugin menu
 
 // Message box flags.
 inline constexpr unsigned kMessageWarning = 0x1;

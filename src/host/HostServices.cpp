@@ -17,9 +17,13 @@ int HostServices::Dialog(FarDialogItem* items, int count) const {
   return record_.Dialog(record_.ModuleNumber, -1, -1, 75, 19, nullptr, items, count);
 }
 
-HostHandle HostServices::SaveScreen() const { return record_.SaveScreen(0, 0, -1, -1); }
+HostHandle HostServices::SaveScreen() const {
+  return record_.SaveScreen(0, 0, -1, -1);
+}
 
-void HostServices::RestoreScreen(HostHandle screen) const { record_.RestoreScreen(screen); }
+void HostServices::RestoreScreen(HostHandle screen) const {
+  record_.RestoreScreen(screen);
+}
 
 int HostServices::Viewer(const char* path, unsigned flags) const {
   return record_.Viewer(path, path, 0, 0, -1, -1, flags);

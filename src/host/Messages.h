@@ -7,9 +7,9 @@
 namespace kestrin {
 
 enum class Msg : int {
-  Ok = 0,                   // the one button of every one-button box; the dialog's third button
-  Explain = 1,              // the dialog's default button
-  Disconnect = 2,           // the dialog's disconnect button
+  Ok = 0,          // the one button of every one-button box; the dialog's third button
+  Explain = 1,     // the dialog's default button
+  Disconnect = 2,  // the dialog's disconnect button
   AliasLabel = 3,
   UserLabel = 4,
   PasswordLabel = 5,
@@ -19,15 +19,15 @@ enum class Msg : int {
   AutoDisconnectCheck = 9,
   BuildIfNotExistCheck = 10,
   DropAfterUseCheck = 11,
-  LogonErrorHeader = 12,    // followed directly by the user name and "@alias"
-  Connecting = 13,          // progress note while the session is set up
-  OracleErrorCode = 14,     // format with one integer: an Oracle code without text
-  OracleErrorHeader = 15,   // first line of every other Oracle error box
+  LogonErrorHeader = 12,   // followed directly by the user name and "@alias"
+  Connecting = 13,         // progress note while the session is set up
+  OracleErrorCode = 14,    // format with one integer: an Oracle code without text
+  OracleErrorHeader = 15,  // first line of every other Oracle error box
   BadAlias = 16,
   BadUser = 17,
   Unused18 = 18,
   BadPlanTable = 19,
-  Explaining = 20,          // progress note while the plan is made
+  Explaining = 20,  // progress note while the plan is made
   DropQuestion1 = 21,
   DropQuestion2 = 22,
   DropButton = 23,
@@ -35,12 +35,12 @@ enum class Msg : int {
   NoBlock = 25,
   StatementTooLong = 26,
   StatementEmpty = 27,
-  ReportOpenFailed = 28,    // the file's path follows on the next line
-  ReportNameFailed = 29,    // format with one integer: the system's error code
+  ReportOpenFailed = 28,  // the file's path follows on the next line
+  ReportNameFailed = 29,  // format with one integer: the system's error code
   IndexReportFailed = 30,
   Disconnected = 31,
-  TableWord = 32,           // begins each table's heading in the index report
-  Title = 33,               // the system's title and its plugin-menu item
+  TableWord = 32,  // begins each table's heading in the index report
+  Title = 33,      // the system's title and its plugin-menu item
 };
 
 inline constexpr int kMessageCount = 34;

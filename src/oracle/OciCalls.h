@@ -74,12 +74,12 @@ using OlogFn = int(KESTRIN_OCI_CALL*)(LogonArea* lda, HostDataArea* hda, const c
                                       unsigned mode);
 using OopenFn = int(KESTRIN_OCI_CALL*)(CursorArea* cda, LogonArea* lda, const char* dbn, int dbnl,
                                        int arsize, const char* uid, int uidl);
-using OparseFn = int(KESTRIN_OCI_CALL*)(CursorArea* cda, const char* sqlstm, int sqllen,
-                                        int defflg, unsigned lngflg);
+using OparseFn = int(KESTRIN_OCI_CALL*)(CursorArea* cda, const char* sqlstm, int sqllen, int defflg,
+                                        unsigned lngflg);
 using OexecFn = int(KESTRIN_OCI_CALL*)(CursorArea* cda);
 using OdefinFn = int(KESTRIN_OCI_CALL*)(CursorArea* cda, int pos, void* buf, int bufl, int ftype,
-                                        int scale, short* indp, const char* fmt, int fmtl,
-                                        int fmtt, unsigned short* rlen, unsigned short* rcode);
+                                        int scale, short* indp, const char* fmt, int fmtl, int fmtt,
+                                        unsigned short* rlen, unsigned short* rcode);
 using OfetchFn = int(KESTRIN_OCI_CALL*)(CursorArea* cda);
 using OcomFn = int(KESTRIN_OCI_CALL*)(LogonArea* lda);
 using OcloseFn = int(KESTRIN_OCI_CALL*)(CursorArea* cda);
@@ -110,7 +110,7 @@ struct OciCallExport {
 
 // The ten calls in table order (the order of the fields of OciCalls).
 inline constexpr OciCallExport kOciCallExports[10] = {
-    {"olog", 21},  {"oopen", 26}, {"oparse", 28}, {"oexec", 15},  {"odefin", 10},
+    {"olog", 21},   {"oopen", 26}, {"oparse", 28}, {"oexec", 15},  {"odefin", 10},
     {"ofetch", 19}, {"ocom", 8},   {"oclose", 6},  {"ologof", 22}, {"oerhms", 13},
 };
 

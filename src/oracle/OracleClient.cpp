@@ -10,8 +10,8 @@ namespace kestrin {
 namespace {
 
 bool Complete(const OciCalls& calls) {
-  return calls.olog && calls.oopen && calls.oparse && calls.oexec && calls.odefin &&
-         calls.ofetch && calls.ocom && calls.oclose && calls.ologof && calls.oerhms;
+  return calls.olog && calls.oopen && calls.oparse && calls.oexec && calls.odefin && calls.ofetch &&
+         calls.ocom && calls.oclose && calls.ologof && calls.oerhms;
 }
 
 }  // namespace
@@ -24,7 +24,8 @@ OracleClient::OracleClient(Platform& platform, const OciCalls* preset) : platfor
 }
 
 bool OracleClient::Bound() {
-  if (bound_) return true;
+  if (bound_)
+    return true;
   OciCalls calls{};
   bindFailure_[0] = '\0';
   if (platform_.BindClientLibrary(calls, bindFailure_.data(), bindFailure_.size()) &&
@@ -38,16 +39,17 @@ bool OracleClient::Bound() {
 }
 
 int OracleClient::Logon(OracleSession& s, const char* connectString) {
-  if (!Bound()) return kClientLibraryUnavailable;
+  if (!Bound())
+    return kClientLibraryUnavailable;
   return calls_.olog(&s.Logon, &s.HostData, connectString, -1, nullptr, -1, nullptr, -1, 0);
 }
 
 // The calls below run only after a successful logon, so the table is bound;
 // the checks keep a caller's mistake from becoming a jump through null.
-#define KESTRIN_REQUIRE_BOUND(cursor)                              \
-  if (!bound_) {                                                   \
-    SetCursorReturnCode(cursor, kClientLibraryUnavailable);        \
-    return kClientLibraryUnavailable;                              \
+#define KESTRIN_REQUIRE_BOUND(cursor)                       \
+  if (!bound_) {                                            \
+    SetCursorReturnCode(cursor, kClientLibraryUnavailable); \
+    return kClientLibraryUnavailable;                       \
   }
 
 int OracleClient::OpenCursor(OracleSession& s) {
@@ -84,17 +86,21 @@ int OracleClient::Commit(OracleSession& s) {
 #undef KESTRIN_REQUIRE_BOUND
 
 void OracleClient::CloseCursor(OracleSession& s) {
-  if (bound_) calls_.oclose(&s.Cursor);
+  if (bound_)
+    calls_.oclose(&s.Cursor);
 }
 
 void OracleClient::Logoff(OracleSession& s) {
-  if (bound_) calls_.ologof(&s.Logon);
+  if (bound_)
+    calls_.ologof(&s.Logon);
 }
 
 int OracleClient::ErrorText(OracleSession& s, int code, char* buffer, int size) {
-  if (size <= 0) return 0;
+  if (size <= 0)
+    return 0;
   if (!bound_) {
-    if (static_cast<std::uint16_t>(code) != kClientLibraryUnavailable) return 0;
+    if (static_cast<std::uint16_t>(code) != kClientLibraryUnavailable)
+      return 0;
     CopyText(buffer, static_cast<std::size_t>(size), View(bindFailure_));
     return 1;
   }

@@ -5,7 +5,9 @@
 namespace kestrin {
 
 // Comes with the session work.
-bool EnsureSession(Module&) { return false; }
+bool EnsureSession(Module&) {
+  return false;
+}
 void ShowOracleError(Module&, int, bool) {}
 
 }  // namespace kestrin

@@ -19,12 +19,14 @@ void RunUnderSnapshot(Module& module) {
   std::uint32_t flags = 0;
   const PlanOutcome outcome = PlanRun(module, flags);
   if (outcome != PlanOutcome::Restore) {
-    if (outcome == PlanOutcome::Report) WriteReport(module, flags);
+    if (outcome == PlanOutcome::Report)
+      WriteReport(module, flags);
     CleanUpPlanTable(module, flags);
   }
   module.Host().RestoreScreen(module.State().SavedScreen);
   module.State().SavedScreen = nullptr;
-  if (flags & PlanWritten) ViewReport(module);
+  if (flags & PlanWritten)
+    ViewReport(module);
 }
 
 }  // namespace
@@ -48,10 +50,12 @@ void ExplainCommand(Module& module) {
   }
 
   // 3. The connection dialog; only a confirmed, valid input goes on.
-  if (ConnectionDialog(module) != DialogOutcome::Run) return;
+  if (ConnectionDialog(module) != DialogOutcome::Run)
+    return;
 
   // 4. The statement; an empty or over-long one has shown its notice.
-  if (!CaptureStatement(module, editor.BlockStartLine)) return;
+  if (!CaptureStatement(module, editor.BlockStartLine))
+    return;
 
   // 5. The session, under the command's first snapshot. A failure skips the
   // plan stages and goes straight to the auto-disconnect.
@@ -65,7 +69,8 @@ void ExplainCommand(Module& module) {
   }
 
   // 10. Auto-disconnect.
-  if (state.AutoDisconnect != 0) module.ExitFAR();
+  if (state.AutoDisconnect != 0)
+    module.ExitFAR();
 }
 
 }  // namespace kestrin

@@ -30,7 +30,8 @@ void Module::SetStartupInfo(const PluginStartupInfo* info) {
   path.Append(std::string_view(root, BoundedLength(root, kSettingsKeyPathSize)));
   path.Append(kSettingsKeyName);
   path.AppendNul();
-  if (path.Overflowed()) state_.SettingsKeyPath[0] = '\0';
+  if (path.Overflowed())
+    state_.SettingsKeyPath[0] = '\0';
 }
 
 void Module::GetPluginInfo(PluginInfo* info) {

@@ -17,7 +17,9 @@ bool TextWriter::Append(std::string_view text) {
   return true;
 }
 
-bool TextWriter::AppendChar(char c) { return Append(std::string_view(&c, 1)); }
+bool TextWriter::AppendChar(char c) {
+  return Append(std::string_view(&c, 1));
+}
 
 namespace {
 
@@ -33,19 +35,23 @@ std::size_t ReadIntegerSpec(std::string_view format, std::size_t at, char (&spec
     spec[out++] = format[i++];
   }
   for (int digits = 0; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++digits) {
-    if (digits >= 3) return 0;  // no width beyond what any message needs
+    if (digits >= 3)
+      return 0;  // no width beyond what any message needs
     spec[out++] = format[i++];
   }
   if (i < format.size() && format[i] == '.') {
     spec[out++] = format[i++];
     for (int digits = 0; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++digits) {
-      if (digits >= 3) return 0;
+      if (digits >= 3)
+        return 0;
       spec[out++] = format[i++];
     }
   }
   // Length modifiers are accepted and dropped: the value is always 32 bits.
-  while (i < format.size() && (format[i] == 'l' || format[i] == 'h')) ++i;
-  if (i >= format.size() || std::strchr("diuxXo", format[i]) == nullptr) return 0;
+  while (i < format.size() && (format[i] == 'l' || format[i] == 'h'))
+    ++i;
+  if (i >= format.size() || std::strchr("diuxXo", format[i]) == nullptr)
+    return 0;
   conversion = format[i];
   spec[out++] = conversion;
   spec[out] = '\0';
@@ -80,10 +86,12 @@ bool TextWriter::AppendFormattedInteger(std::string_view format, std::int64_t va
     }
     char number[64];
     const bool isSigned = conversion == 'd' || conversion == 'i';
-    const int n = isSigned ? std::snprintf(number, sizeof number, spec, static_cast<int>(value))
-                           : std::snprintf(number, sizeof number, spec,
-                                           static_cast<unsigned>(static_cast<std::uint32_t>(value)));
-    if (n > 0) whole &= Append(std::string_view(number, std::strlen(number)));
+    const int n = isSigned
+                      ? std::snprintf(number, sizeof number, spec, static_cast<int>(value))
+                      : std::snprintf(number, sizeof number, spec,
+                                      static_cast<unsigned>(static_cast<std::uint32_t>(value)));
+    if (n > 0)
+      whole &= Append(std::string_view(number, std::strlen(number)));
     used = true;
     i = next + 1 + length;
   }

@@ -48,7 +48,8 @@ class TextWriter {
   std::size_t Position() const { return position_; }
   // Moves the position back to `position` (at most the current one).
   void Rewind(std::size_t position) {
-    if (position < position_) position_ = position;
+    if (position < position_)
+      position_ = position;
   }
   bool Overflowed() const { return overflowed_; }
   const char* Data() const { return buffer_; }

@@ -43,21 +43,28 @@ int KESTRIN_HOST_CALL EditorControlThunk(int command, void* param) {
 
 std::vector<std::string> ReadLanguageFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
+  if (!in)
+    throw std::runtime_error("cannot read " + path);
   std::vector<std::string> texts;
   std::string line;
   while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] != '"') continue;
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (line.empty() || line[0] != '"')
+      continue;
     const auto last = line.rfind('"');
     texts.push_back(last > 0 ? line.substr(1, last - 1) : std::string());
   }
   return texts;
 }
 
-std::string EnglishLanguageFile() { return std::string(KESTRIN_SOURCE_DIR) + "/lang/kestrin_eng.lng"; }
+std::string EnglishLanguageFile() {
+  return std::string(KESTRIN_SOURCE_DIR) + "/lang/kestrin_eng.lng";
+}
 
-FakeHost* FakeHost::Current() { return current; }
+FakeHost* FakeHost::Current() {
+  return current;
+}
 
 FakeHost::FakeHost() : messages_(ReadLanguageFile(EnglishLanguageFile())) {
   current = this;
@@ -75,14 +82,18 @@ FakeHost::FakeHost() : messages_(ReadLanguageFile(EnglishLanguageFile())) {
 }
 
 FakeHost::~FakeHost() {
-  if (current == this) current = nullptr;
+  if (current == this)
+    current = nullptr;
 }
 
-const std::string& FakeHost::Msg(int n) const { return messages_.at(static_cast<std::size_t>(n)); }
+const std::string& FakeHost::Msg(int n) const {
+  return messages_.at(static_cast<std::size_t>(n));
+}
 
 void FakeHost::SelectLines(const std::vector<std::string>& text) {
   lines.clear();
-  for (const auto& t : text) lines.push_back({t, 0, -1});
+  for (const auto& t : text)
+    lines.push_back({t, 0, -1});
   blockType = 1;
   blockStartLine = 0;
 }
@@ -94,14 +105,17 @@ std::vector<HostCall> FakeHost::Of(HostCall::Kind kind) const {
   return out;
 }
 
-int FakeHost::OutstandingSnapshots() const { return static_cast<int>(liveSnapshots_.size()); }
+int FakeHost::OutstandingSnapshots() const {
+  return static_cast<int>(liveSnapshots_.size());
+}
 
 const char* FakeHost::OnGetMsg(int module, int msg) {
   HostCall c{HostCall::GetMsg};
   c.moduleNumber = module;
   c.number = msg;
   calls.push_back(c);
-  if (msg < 0 || msg >= static_cast<int>(messages_.size())) return "";
+  if (msg < 0 || msg >= static_cast<int>(messages_.size()))
+    return "";
   return messages_[static_cast<std::size_t>(msg)].c_str();
 }
 
@@ -112,10 +126,13 @@ int FakeHost::OnMessage(int module, unsigned flags, const char* help, const char
   c.flags = flags;
   c.helpIsNull = help == nullptr;
   c.buttons = buttons;
-  for (int i = 0; i < count; ++i) c.items.emplace_back(items[i] ? items[i] : "(null)");
+  for (int i = 0; i < count; ++i)
+    c.items.emplace_back(items[i] ? items[i] : "(null)");
   calls.push_back(c);
-  if (buttons == 0) return -1;
-  if (boxAnswers.empty()) return 0;
+  if (buttons == 0)
+    return -1;
+  if (boxAnswers.empty())
+    return 0;
   const int answer = boxAnswers.front();
   boxAnswers.pop_front();
   return answer;
@@ -178,7 +195,8 @@ int FakeHost::OnViewer(const char* file, const char* title, int x1, int y1, int 
   content << in.rdbuf();
   c.fileContent = content.str();
   calls.push_back(c);
-  if (deleteOnView && (flags & kViewerDeleteOnClose)) std::remove(c.path.c_str());
+  if (deleteOnView && (flags & kViewerDeleteOnClose))
+    std::remove(c.path.c_str());
   return 1;
 }
 
@@ -195,7 +213,8 @@ int FakeHost::OnEditorControl(int command, void* param) {
     HostCall c{HostCall::EditorLine};
     c.number = line->StringNumber;
     calls.push_back(c);
-    if (line->StringNumber < 0 || line->StringNumber >= static_cast<int>(lines.size())) return 0;
+    if (line->StringNumber < 0 || line->StringNumber >= static_cast<int>(lines.size()))
+      return 0;
     const FakeEditorLine& l = lines[static_cast<std::size_t>(line->StringNumber)];
     line->StringText = l.text.data();
     line->StringEOL = "";

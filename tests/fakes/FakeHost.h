@@ -58,9 +58,9 @@ class FakeHost {
   std::vector<FakeEditorLine> lines;
   // Makes `text` the editor's lines, wholly selected from line 0.
   void SelectLines(const std::vector<std::string>& text);
-  std::deque<int> boxAnswers;            // results of boxes with buttons; default 0
+  std::deque<int> boxAnswers;              // results of boxes with buttons; default 0
   std::deque<DialogAnswer> dialogAnswers;  // default: press the default button (17)
-  bool deleteOnView = true;              // act on the viewer's delete-on-close flag
+  bool deleteOnView = true;                // act on the viewer's delete-on-close flag
 
   // --- Record ---------------------------------------------------------------
   std::vector<HostCall> calls;
@@ -79,8 +79,7 @@ class FakeHost {
                int count);
   HostHandle OnSaveScreen(int x1, int y1, int x2, int y2);
   void OnRestoreScreen(HostHandle screen);
-  int OnViewer(const char* file, const char* title, int x1, int y1, int x2, int y2,
-               unsigned flags);
+  int OnViewer(const char* file, const char* title, int x1, int y1, int x2, int y2, unsigned flags);
   int OnEditorControl(int command, void* param);
 
   static FakeHost* Current();

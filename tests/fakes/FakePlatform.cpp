@@ -25,12 +25,14 @@ class FakePlatform::FailingOpenFile final : public OutputFile {
 
 FakePlatform::FakePlatform() {
   std::string pattern = (fs::temp_directory_path() / "kestrin-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  if (::mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("mkdtemp failed");
   tempDir = pattern + "/";
 }
 
 FakePlatform::~FakePlatform() {
-  for (auto* key : openKeys_) delete key;
+  for (auto* key : openKeys_)
+    delete key;
   std::error_code ignored;
   fs::remove_all(tempDir, ignored);
 }
@@ -64,18 +66,20 @@ bool FakePlatform::QueryValue(RegistryKey key, const char* name, std::uint32_t* 
   registryLog.push_back(std::string("query ") + name);
   const auto& values = registry[k->path];
   const auto found = values.find(name);
-  if (found == values.end() || found->second.data.size() > *size) return false;
+  if (found == values.end() || found->second.data.size() > *size)
+    return false;
   *type = found->second.type;
   *size = static_cast<std::uint32_t>(found->second.data.size());
   std::memcpy(data, found->second.data.data(), found->second.data.size());
   return true;
 }
 
-bool FakePlatform::SetValue(RegistryKey key, const char* name, std::uint32_t type,
-                            const void* data, std::uint32_t size) {
+bool FakePlatform::SetValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
+                            std::uint32_t size) {
   auto* k = static_cast<OpenKeyRecord*>(key);
   registryLog.push_back(std::string("set ") + name);
-  if (failSetValue || !k->writable) return false;
+  if (failSetValue || !k->writable)
+    return false;
   registry[k->path][name] = RegistryValue{type, std::string(static_cast<const char*>(data), size)};
   return true;
 }
@@ -109,7 +113,8 @@ std::uint32_t FakePlatform::GetTempFileName(const char* directory, const char* p
 }
 
 OutputFile& FakePlatform::ReportFile() {
-  if (!failingFile_) failingFile_ = std::make_unique<FailingOpenFile>(PosixPlatform::ReportFile());
+  if (!failingFile_)
+    failingFile_ = std::make_unique<FailingOpenFile>(PosixPlatform::ReportFile());
   failingFile_->fail = failReportOpen;
   return *failingFile_;
 }
@@ -128,7 +133,8 @@ std::vector<std::string> FakePlatform::ReportFiles() const {
   std::vector<std::string> files;
   std::error_code ignored;
   const fs::path dir = fs::path(tempDir) / "VerUdor";
-  if (!fs::exists(dir, ignored)) return files;
+  if (!fs::exists(dir, ignored))
+    return files;
   for (const auto& entry : fs::directory_iterator(dir, ignored)) {
     files.push_back(entry.path().string());
   }

@@ -76,7 +76,7 @@ TEST(EntryPointsTest, WithoutABlockTheCommandShowsOneNoticeAndTakesNoSnapshot) {
   EXPECT_EQ(boxes[0].buttons, 1);
   EXPECT_TRUE(boxes[0].helpIsNull);
   EXPECT_EQ(boxes[0].items, (std::vector<std::string>{t.host.Msg(33), "", t.host.Msg(25), "",
-                                                       "\x01", t.host.Msg(0)}));
+                                                      "\x01", t.host.Msg(0)}));
   EXPECT_TRUE(t.host.Of(HostCall::SaveScreen).empty());
   EXPECT_TRUE(t.host.Of(HostCall::Dialog).empty());
   // The first command still loaded the settings.

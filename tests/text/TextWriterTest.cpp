@@ -29,7 +29,9 @@ struct FormatCase {
   const char* expected;
 };
 
-void PrintTo(const FormatCase& c, std::ostream* os) { *os << '"' << c.format << '"'; }
+void PrintTo(const FormatCase& c, std::ostream* os) {
+  *os << '"' << c.format << '"';
+}
 
 class FormattedIntegerTest : public ::testing::TestWithParam<FormatCase> {};
 
@@ -41,17 +43,16 @@ TEST_P(FormattedIntegerTest, FillsOnlyOneIntegerConversion) {
   EXPECT_STREQ(buffer.data(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FormattedIntegerTest,
-    ::testing::Values(FormatCase{"Oracle error %d", 1017, "Oracle error 1017"},
-                      FormatCase{"code %u", -1, "code 4294967295"},
-                      FormatCase{"%05d|%x|%X", 42, "00042|%x|%X"},
-                      FormatCase{"100%% sure: %ld", 7, "100% sure: 7"},
-                      // Anything that is not an integer conversion stays text.
-                      FormatCase{"%s and %n then %d", 3, "%s and %n then 3"},
-                      FormatCase{"trailing %", 3, "trailing %"},
-                      FormatCase{"%99999d", 3, "%99999d"},
-                      FormatCase{"no placeholder", 3, "no placeholder"}));
+INSTANTIATE_TEST_SUITE_P(Cases, FormattedIntegerTest,
+                         ::testing::Values(FormatCase{"Oracle error %d", 1017, "Oracle error 1017"},
+                                           FormatCase{"code %u", -1, "code 4294967295"},
+                                           FormatCase{"%05d|%x|%X", 42, "00042|%x|%X"},
+                                           FormatCase{"100%% sure: %ld", 7, "100% sure: 7"},
+                                           // Anything that is not an integer conversion stays text.
+                                           FormatCase{"%s and %n then %d", 3, "%s and %n then 3"},
+                                           FormatCase{"trailing %", 3, "trailing %"},
+                                           FormatCase{"%99999d", 3, "%99999d"},
+                                           FormatCase{"no placeholder", 3, "no placeholder"}));
 
 TEST(TextWriterTest, PatternFillsEachPercentSInOrder) {
   std::array<char, 64> buffer{};
