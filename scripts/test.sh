@@ -28,11 +28,11 @@ if [ -x tests/wine/run-wine-tests.sh ]; then
   tests/wine/run-wine-tests.sh
 fi
 
-if [ -f fuzz/CMakeLists.txt ] && grep -q add_executable fuzz/CMakeLists.txt; then
+if ls fuzz/*/CMakeLists.txt >/dev/null 2>&1; then
   echo "== fuzz targets, short runs"
   cmake --preset fuzz >/dev/null
   cmake --build build/fuzz -j"$jobs"
-  for target in build/fuzz/fuzz/fuzz_*; do
+  for target in build/fuzz/fuzz/*/fuzz_*; do
     [ -x "$target" ] || continue
     echo "-- $(basename "$target")"
     "$target" -max_total_time=20 -print_final_stats=0 2>&1 | tail -n 2
