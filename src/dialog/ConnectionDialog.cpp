@@ -29,7 +29,7 @@ void SetItemText(FarDialogItem& item, std::string_view text) {
 
 // The label of the disconnect item. While no session is held the item is a
 // plain text, padded so that the centred row of buttons keeps its place.
-const char* BuildDisconnectLabel(Module& module) {
+const char* DisconnectLabel(Module& module) {
   RunState& s = module.State();
   const char* label = module.Host().GetMsg(Msg::Disconnect);
   s.Scratch.Reset();
@@ -204,7 +204,7 @@ DialogOutcome ConnectionDialog(Module& module) {
 
   // The disconnect label lives in the scratch buffer only until the items
   // hold their own copies of every text.
-  const char* disconnectLabel = BuildDisconnectLabel(module);
+  const char* disconnectLabel = DisconnectLabel(module);
   Specs specs;
   FillSpecs(s, disconnectLabel, specs);
   Items items{};
