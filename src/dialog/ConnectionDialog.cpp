@@ -15,7 +15,7 @@ namespace {
 
 constexpr const char* kCredits = KESTRIN_NAME " " KESTRIN_VERSION;
 
-using Specs = std::array<DialogItemSpec, kDialogItemCount>;
+using ItemTable = std::array<DialogItemSpec, kDialogItemCount>;
 using Items = std::array<FarDialogItem, kDialogItemCount>;
 
 // Where the host hands back a text: its item buffer, terminated or not.
@@ -44,48 +44,48 @@ const char* DisconnectLabel(Module& module) {
   return s.Scratch.Data();
 }
 
-DialogItemSpec Spec(int type, int x1, int y1, int x2, int y2, std::uintptr_t data,
-                    std::uint32_t flags = 0) {
-  DialogItemSpec spec{};
-  spec.Type = static_cast<std::uint8_t>(type);
-  spec.X1 = static_cast<std::uint8_t>(x1);
-  spec.Y1 = static_cast<std::uint8_t>(y1);
-  spec.X2 = static_cast<std::uint8_t>(x2);
-  spec.Y2 = static_cast<std::uint8_t>(y2);
-  spec.Flags = flags;
-  spec.Data = data;
-  return spec;
+DialogItemSpec Compact(int type, int x1, int y1, int x2, int y2, std::uintptr_t data,
+                       std::uint32_t flags = 0) {
+  DialogItemSpec record{};
+  record.Type = static_cast<std::uint8_t>(type);
+  record.X1 = static_cast<std::uint8_t>(x1);
+  record.Y1 = static_cast<std::uint8_t>(y1);
+  record.X2 = static_cast<std::uint8_t>(x2);
+  record.Y2 = static_cast<std::uint8_t>(y2);
+  record.Flags = flags;
+  record.Data = data;
+  return record;
 }
 
-void FillSpecs(const RunState& s, const char* disconnectLabel, Specs& specs) {
+void FillItemTable(const RunState& s, const char* disconnectLabel, ItemTable& records) {
   const bool connected = !IsEmpty(s.CurrentConnection);
   const std::uint32_t separator = kDifSeparator | kDifBoxColor;
 
-  specs = Specs{
-      Spec(kDiDoubleBox, 3, 1, 71, 16, MessageData(Msg::Title)),
-      Spec(kDiEdit, 5, 3, 22, 4, TextData(s.Alias.data())),
-      Spec(kDiText, 24, 3, 0, 0, MessageData(Msg::AliasLabel)),
-      Spec(kDiEdit, 5, 4, 22, 5, TextData(s.User.data())),
-      Spec(kDiText, 24, 4, 0, 0, MessageData(Msg::UserLabel)),
-      Spec(kDiPasswordEdit, 5, 5, 22, 6, TextData(s.Password.data())),
-      Spec(kDiText, 24, 5, 0, 0, MessageData(Msg::PasswordLabel)),
-      Spec(kDiCheckBox, 5, 6, 0, 0, MessageData(Msg::AutoDisconnectCheck)),
-      Spec(kDiEdit, 5, 8, 22, 9, TextData(s.PlanTable.data())),
-      Spec(kDiText, 24, 8, 0, 0, MessageData(Msg::PlanTableLabel)),
-      Spec(kDiCheckBox, 5, 9, 0, 0, MessageData(Msg::BuildIfNotExistCheck)),
-      Spec(kDiCheckBox, 5, 10, 0, 0, MessageData(Msg::DropAfterUseCheck)),
-      Spec(kDiEdit, 5, 12, 22, 13, TextData(s.SkipSymbols.data())),
-      Spec(kDiText, 24, 12, 0, 0, MessageData(Msg::SkipSymbolsLabel)),
-      Spec(kDiEdit, 5, 13, 22, 14, TextData(s.EndLineComments.data())),
-      Spec(kDiText, 24, 13, 0, 0, MessageData(Msg::EndLineCommentsLabel)),
-      Spec(kDiText, 0, 14, 0, 0, TextData(""), separator),
-      Spec(kDiButton, 0, 15, 0, 0, MessageData(Msg::Explain), kDifCenterGroup),
-      Spec(connected ? kDiButton : kDiText, 0, 15, 0, 0, TextData(disconnectLabel),
-           kDifCenterGroup),
-      Spec(kDiButton, 0, 15, 0, 0, MessageData(Msg::Ok), kDifCenterGroup),
-      Spec(kDiText, 5, 17, 0, 0, TextData(kCredits), kDifCenterGroup),
+  records = ItemTable{
+      Compact(kDiDoubleBox, 3, 1, 71, 16, MessageData(Msg::Title)),
+      Compact(kDiEdit, 5, 3, 22, 4, TextData(s.Alias.data())),
+      Compact(kDiText, 24, 3, 0, 0, MessageData(Msg::AliasLabel)),
+      Compact(kDiEdit, 5, 4, 22, 5, TextData(s.User.data())),
+      Compact(kDiText, 24, 4, 0, 0, MessageData(Msg::UserLabel)),
+      Compact(kDiPasswordEdit, 5, 5, 22, 6, TextData(s.Password.data())),
+      Compact(kDiText, 24, 5, 0, 0, MessageData(Msg::PasswordLabel)),
+      Compact(kDiCheckBox, 5, 6, 0, 0, MessageData(Msg::AutoDisconnectCheck)),
+      Compact(kDiEdit, 5, 8, 22, 9, TextData(s.PlanTable.data())),
+      Compact(kDiText, 24, 8, 0, 0, MessageData(Msg::PlanTableLabel)),
+      Compact(kDiCheckBox, 5, 9, 0, 0, MessageData(Msg::BuildIfNotExistCheck)),
+      Compact(kDiCheckBox, 5, 10, 0, 0, MessageData(Msg::DropAfterUseCheck)),
+      Compact(kDiEdit, 5, 12, 22, 13, TextData(s.SkipSymbols.data())),
+      Compact(kDiText, 24, 12, 0, 0, MessageData(Msg::SkipSymbolsLabel)),
+      Compact(kDiEdit, 5, 13, 22, 14, TextData(s.EndLineComments.data())),
+      Compact(kDiText, 24, 13, 0, 0, MessageData(Msg::EndLineCommentsLabel)),
+      Compact(kDiText, 0, 14, 0, 0, TextData(""), separator),
+      Compact(kDiButton, 0, 15, 0, 0, MessageData(Msg::Explain), kDifCenterGroup),
+      Compact(connected ? kDiButton : kDiText, 0, 15, 0, 0, TextData(disconnectLabel),
+              kDifCenterGroup),
+      Compact(kDiButton, 0, 15, 0, 0, MessageData(Msg::Ok), kDifCenterGroup),
+      Compact(kDiText, 5, 17, 0, 0, TextData(kCredits), kDifCenterGroup),
   };
-  specs[dialog_item::Run].DefaultButton = 1;
+  records[dialog_item::Run].DefaultButton = 1;
 
   // Each rule on its own: with a password kept from an earlier command the
   // run button and an empty connection field may both ask for the cursor,
@@ -93,10 +93,10 @@ void FillSpecs(const RunState& s, const char* disconnectLabel, Specs& specs) {
   const bool noAlias = IsEmpty(s.Alias);
   const bool noUser = IsEmpty(s.User);
   const bool noPassword = IsEmpty(s.Password);
-  specs[dialog_item::Alias].Focus = !connected && noAlias;
-  specs[dialog_item::User].Focus = !connected && !noAlias && noUser;
-  specs[dialog_item::Password].Focus = !connected && !noAlias && !noUser && noPassword;
-  specs[dialog_item::Run].Focus = connected || !noPassword;
+  records[dialog_item::Alias].Focus = !connected && noAlias;
+  records[dialog_item::User].Focus = !connected && !noAlias && noUser;
+  records[dialog_item::Password].Focus = !connected && !noAlias && !noUser && noPassword;
+  records[dialog_item::Run].Focus = connected || !noPassword;
 }
 
 // Copies an edit line into its setting, trims it, and shows the trimmed text
@@ -173,22 +173,22 @@ void BuildConnectString(RunState& s) {
 
 }  // namespace
 
-void ExpandDialogItems(const HostServices& host, const DialogItemSpec* specs, FarDialogItem* items,
-                       int count) {
+void ExpandDialogItems(const HostServices& host, const DialogItemSpec* records,
+                       FarDialogItem* items, int count) {
   for (int i = 0; i < count; ++i) {
-    const DialogItemSpec spec = specs[i];
+    const DialogItemSpec record = records[i];
     FarDialogItem& item = items[i];
-    item.Type = spec.Type;
-    item.X1 = spec.X1;
-    item.Y1 = spec.Y1;
-    item.X2 = spec.X2;
-    item.Y2 = spec.Y2;
-    item.Focus = spec.Focus;
-    item.Selected = spec.Selected;
-    item.Flags = spec.Flags;
-    item.DefaultButton = spec.DefaultButton;
-    const char* text = spec.Data <= kLastMessageData ? host.GetMsg(static_cast<Msg>(spec.Data))
-                                                     : reinterpret_cast<const char*>(spec.Data);
+    item.Type = record.Type;
+    item.X1 = record.X1;
+    item.Y1 = record.Y1;
+    item.X2 = record.X2;
+    item.Y2 = record.Y2;
+    item.Focus = record.Focus;
+    item.Selected = record.Selected;
+    item.Flags = record.Flags;
+    item.DefaultButton = record.DefaultButton;
+    const char* text = record.Data <= kLastMessageData ? host.GetMsg(static_cast<Msg>(record.Data))
+                                                       : reinterpret_cast<const char*>(record.Data);
     // Read no further than the item can hold: the text need not end within
     // any known buffer, and whatever follows the 511th character is dropped.
     std::size_t length = 0;
@@ -205,10 +205,10 @@ DialogOutcome ConnectionDialog(Module& module) {
   // The disconnect label lives in the scratch buffer only until the items
   // hold their own copies of every text.
   const char* disconnectLabel = DisconnectLabel(module);
-  Specs specs;
-  FillSpecs(s, disconnectLabel, specs);
+  ItemTable records;
+  FillItemTable(s, disconnectLabel, records);
   Items items{};
-  ExpandDialogItems(host, specs.data(), items.data(), kDialogItemCount);
+  ExpandDialogItems(host, records.data(), items.data(), kDialogItemCount);
 
   // Set once: when the dialog comes back after a refusal, the boxes show
   // what the user left them at.

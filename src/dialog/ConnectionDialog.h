@@ -55,8 +55,8 @@ inline std::uintptr_t TextData(const char* text) {
 // small fields widened without sign, Selected and Flags as they are, and the
 // text (the message's, asked of `host`, or the one Data points at) copied
 // into the item and cut at 511 characters if it is longer.
-void ExpandDialogItems(const HostServices& host, const DialogItemSpec* specs, FarDialogItem* items,
-                       int count);
+void ExpandDialogItems(const HostServices& host, const DialogItemSpec* records,
+                       FarDialogItem* items, int count);
 
 enum class DialogOutcome {
   Run,           // valid input: the settings are saved and ConnectString is built

@@ -211,15 +211,15 @@ TEST_F(DialogTest, ExpandCopiesEveryFieldAndTakesMessagesOrTexts) {
   std::memset(unterminated.get(), 'x', 511);
   const std::string longText(600, 'y');
 
-  DialogItemSpec specs[5]{};
-  specs[0] = {7, 200, 1, 255, 254, 1, -5, 0x80004000u, 1, MessageData(Msg::Ok)};
-  specs[1] = {8, 5, 6, 0, 0, 0, 1, 0, 0, MessageData(Msg::Title)};
-  specs[2] = {0, 1, 2, 0, 0, 0, 0, 0x10200, 0, TextData("plain text")};
-  specs[3] = {4, 5, 3, 22, 4, 0, 0, 0, 0, TextData(longText.c_str())};
-  specs[4] = {4, 5, 4, 22, 5, 0, 0, 0, 0, TextData(unterminated.get())};
+  DialogItemSpec records[5]{};
+  records[0] = {7, 200, 1, 255, 254, 1, -5, 0x80004000u, 1, MessageData(Msg::Ok)};
+  records[1] = {8, 5, 6, 0, 0, 0, 1, 0, 0, MessageData(Msg::Title)};
+  records[2] = {0, 1, 2, 0, 0, 0, 0, 0x10200, 0, TextData("plain text")};
+  records[3] = {4, 5, 3, 22, 4, 0, 0, 0, 0, TextData(longText.c_str())};
+  records[4] = {4, 5, 4, 22, 5, 0, 0, 0, 0, TextData(unterminated.get())};
   FarDialogItem items[6];
   std::memset(items, 0xAB, sizeof items);
-  ExpandDialogItems(t.module->Host(), specs, items, 5);
+  ExpandDialogItems(t.module->Host(), records, items, 5);
 
   EXPECT_EQ(items[0].Type, 7);
   EXPECT_EQ(std::vector<int>({items[0].X1, items[0].Y1, items[0].X2, items[0].Y2}),
