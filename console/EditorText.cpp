@@ -79,6 +79,8 @@ EditorText::EditorText(std::string_view content) {
     lines_.emplace_back(line);
     ends_.push_back(end);
   }
+  std::string unused;
+  Select(BlockSpec{}, unused);
 }
 
 bool EditorText::Select(const BlockSpec& block, std::string& error) {

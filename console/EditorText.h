@@ -44,7 +44,8 @@ class EditorText {
  public:
   // Splits `content` into lines at line feeds; a carriage return before a
   // line feed belongs to the line end. A last line without a line feed is a
-  // line; a file ending in a line feed has no empty line after it.
+  // line; a file ending in a line feed has no empty line after it. The
+  // whole file is the block until Select names another.
   explicit EditorText(std::string_view content);
 
   int LineCount() const { return static_cast<int>(lines_.size()); }
