@@ -161,9 +161,9 @@ void ConsoleHost::DrawEditor() {
     }
   }
   screen_.Fill(Rect{0, height - 1, width, 1}, Style::EditorBar);
-  if (!menuText_.empty())
-    screen_.PutText(1, height - 1, "Plugin: " + Shown(menuText_), Style::EditorBar,
-                    std::max(width - 2, 0));
+  const std::string bar = commandDone_ ? "Enter " + Shown(menuText_) + " again   Esc Quit"
+                                       : "Plugin: " + Shown(menuText_);
+  screen_.PutText(1, height - 1, bar, Style::EditorBar, std::max(width - 2, 0));
   screen_.HideCursor();
   Show();
 }
@@ -322,6 +322,34 @@ int ConsoleHost::Viewer(const char* file, const char* title, unsigned flags) {
 
 int ConsoleHost::EditorControl(int command, void* param) {
   return editor_.Control(command, param);
+}
+
+bool ConsoleHost::WaitForNextCommand() {
+  if (!terminal_)
+    return false;
+  commandDone_ = true;
+  DrawEditor();
+  Key key;
+  while (terminal_->ReadKey(key)) {
+    switch (key.code) {
+      case KeyCode::Enter:
+      case KeyCode::F11:
+        commandDone_ = false;
+        DrawEditor();
+        return true;
+      case KeyCode::Escape:
+      case KeyCode::Interrupt:
+      case KeyCode::F10:
+        return false;
+      case KeyCode::Char:
+        if (key.ch == 'q' || key.ch == 'Q')
+          return false;
+        break;
+      default:
+        break;
+    }
+  }
+  return false;
 }
 
 std::vector<ViewRequest> ConsoleHost::TakeViewRequests() {

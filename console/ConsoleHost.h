@@ -90,6 +90,11 @@ class ConsoleHost {
   // shows it on the terminal.
   void DrawEditor();
 
+  // Back in the editor after a command: waits for the user to pick the
+  // plugin again (Enter or F11: true) or to leave (Esc, F10 or q: false).
+  // A scripted run has one command only.
+  bool WaitForNextCommand();
+
   // The reports the viewer was asked to show, in order, taken out of the host.
   std::vector<ViewRequest> TakeViewRequests();
 
@@ -119,6 +124,7 @@ class ConsoleHost {
   bool utf8_;
   PasswordPrompt prompt_;
   std::string menuText_;
+  bool commandDone_ = false;  // the key bar offers the next command
   Screen screen_;
   std::map<HostHandle, std::unique_ptr<Screen>> snapshots_;
   std::vector<ViewRequest> views_;

@@ -67,6 +67,12 @@ std::size_t DecodeCsi(std::string_view input, bool complete, Key& key) {
       case 3:
         key = Make(KeyCode::Delete);
         break;
+      case 21:
+        key = Make(KeyCode::F10);
+        break;
+      case 23:
+        key = Make(KeyCode::F11);
+        break;
       default:
         key = Make(KeyCode::Unknown);
     }

@@ -25,7 +25,9 @@ enum class KeyCode {
   Backspace,
   Delete,
   ClearField,  // Ctrl+U or Ctrl+Y: empties the edit line
-  Unknown,     // a sequence the host does not use
+  F10,
+  F11,
+  Unknown,  // a sequence the host does not use
 };
 
 struct Key {

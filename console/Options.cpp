@@ -173,7 +173,9 @@ Answering:
 Without --yes, and with standard input a terminal, the dialog and the boxes
 are shown on the terminal: Tab and the arrow keys move, Space toggles a check
 box, Enter presses the focused or the default button, Esc cancels, Alt+letter
-(or the letter away from an edit line) presses a hot key.
+(or the letter away from an edit line) presses a hot key. After the report
+the editor is back: Enter (or F11) picks the plugin again, with the password
+and the session kept, and Esc (or F10, or q) quits.
 
 Where things are:
   --module=PATH           the plugin module (default: kestrin.so beside this

@@ -123,6 +123,26 @@ void Terminal::Close() {
   fd_ = -1;
 }
 
+void Terminal::Suspend() {
+  if (fd_ < 0)
+    return;
+  Write(kLeave);
+  ::tcsetattr(fd_, TCSAFLUSH, &gSavedModes);
+}
+
+void Terminal::Resume() {
+  if (fd_ < 0)
+    return;
+  struct termios modes = gSavedModes;
+  ::cfmakeraw(&modes);
+  modes.c_cc[VMIN] = 1;
+  modes.c_cc[VTIME] = 0;
+  ::tcsetattr(fd_, TCSAFLUSH, &modes);
+  pending_.clear();
+  shownValid_ = false;
+  Write("\x1b[?1049h\x1b[?25l\x1b[2J");
+}
+
 void Terminal::Write(const std::string& text) {
   std::size_t done = 0;
   while (fd_ >= 0 && done < text.size()) {

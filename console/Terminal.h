@@ -28,6 +28,11 @@ class Terminal {
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
+  // Gives the terminal back for a while (to the pager), and takes it again;
+  // after Resume the next Show redraws everything.
+  void Suspend();
+  void Resume();
+
   // The terminal's size when it was opened (80 by 25 when it does not say).
   int Width() const { return width_; }
   int Height() const { return height_; }

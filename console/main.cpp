@@ -258,14 +258,22 @@ int Run(int argc, char** argv) {
     }
     host.SetMenuText(info.PluginMenuStrings[0]);
 
-    host.DrawEditor();
-    module.openPlugin(kOpenFromEditor, 0);
-    terminal.Close();
-
+    // As in the file manager's editor, the plugin can be picked again after
+    // its report: the password and a held session are still there.
     const bool toTerminal = ::isatty(STDOUT_FILENO);
-    for (const ViewRequest& view : host.TakeViewRequests())
-      if (ShowReport(view, toTerminal, std::cout))
-        status = kExitReport;
+    host.DrawEditor();
+    do {
+      module.openPlugin(kOpenFromEditor, 0);
+      const std::vector<ViewRequest> views = host.TakeViewRequests();
+      if (!views.empty() && toTerminal)
+        terminal.Suspend();
+      for (const ViewRequest& view : views)
+        if (ShowReport(view, toTerminal, std::cout))
+          status = kExitReport;
+      if (!views.empty() && toTerminal)
+        terminal.Resume();
+    } while (host.WaitForNextCommand());
+    terminal.Close();
     module.exitFar();
   }
   UnloadModule(module);

@@ -37,6 +37,8 @@ TEST(KeysTest, DecodesWhatTerminalsSend) {
       {"\x1b[4~", KeyCode::End, 0, 4},
       {"\x1b[3~", KeyCode::Delete, 0, 4},
       {"\x1b[2~", KeyCode::Unknown, 0, 4},
+      {"\x1b[21~", KeyCode::F10, 0, 5},
+      {"\x1b[23~", KeyCode::F11, 0, 5},
       {"\x1b[Z", KeyCode::BackTab, 0, 3},
       {"\x1bOA", KeyCode::Up, 0, 3},
       {"\x1bOH", KeyCode::Home, 0, 3},
