@@ -385,7 +385,8 @@ bool ParseRegistryText(std::string_view text, RegistryContents& out) {
       if (line.size() < 2 || line.back() != ']')
         return fail();
       const std::string_view path = line.substr(1, line.size() - 2);
-      if (!IsValidKeyPath(path))
+      // [-KEY] is an instruction to delete a key, not a key.
+      if (!IsValidKeyPath(path) || path.front() == '-')
         return fail();
       key = contents.Key(path);
       continue;
