@@ -93,24 +93,6 @@ bool ReadInput(const std::string& file, std::string& content, std::string& error
   return true;
 }
 
-// The settings file: the user's own unless KESTRIN_REGISTRY names another.
-void ChooseSettingsFile() {
-  if (std::getenv("KESTRIN_REGISTRY") != nullptr)
-    return;
-  std::string base;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
-    base = config;
-  } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
-    base = std::string(home) + "/.config";
-    ::mkdir(base.c_str(), 0700);
-  } else {
-    return;
-  }
-  const std::string directory = base + "/kestrin";
-  ::mkdir(directory.c_str(), 0700);
-  ::setenv("KESTRIN_REGISTRY", (directory + "/registry.reg").c_str(), 1);
-}
-
 // Asks for the password on the terminal without showing it.
 std::optional<std::string> PromptPassword(const std::string& prompt) {
   const int fd = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -198,7 +180,6 @@ int Run(int argc, char** argv) {
     if (!demo.empty())
       ::setenv("KESTRIN_OCI_LIBRARY", demo.c_str(), 1);
   }
-  ChooseSettingsFile();
 
   std::string content;
   if (!ReadInput(options.file, content, error))
