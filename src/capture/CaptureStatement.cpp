@@ -42,22 +42,35 @@ class CommentMatcher {
  public:
   CommentMatcher(const char* list, std::size_t count, const std::int32_t* start,
                  std::int32_t* progress)
-      : list_(list), count_(count), start_(start), progress_(progress) {}
-
-  bool Empty() const { return count_ == 0; }
+      : list_(list), count_(count), start_(start), progress_(progress) {
+    // Most characters of a line occur in no marker at all; those only break
+    // partial matches. Neither the comma nor the terminator is part of a
+    // marker, so an empty marker (in a list that was not normalised) never
+    // matches its own delimiter.
+    for (const char* p = list; *p != '\0'; ++p) {
+      if (*p != ',')
+        inMarker_[static_cast<unsigned char>(*p)] = true;
+    }
+  }
 
   // Markers do not span lines.
-  void StartLine() { std::fill(progress_, progress_ + count_, 0); }
+  void StartLine() {
+    std::fill(progress_, progress_ + count_, 0);
+    partial_ = false;
+  }
 
-  // Takes the next character of the line. Returns the length of the marker it
-  // completes, or 0.
-  std::size_t Take(char c) {
-    if (c == ',' || c == '\0') {
-      // No marker holds either; an empty marker (only in a list that was not
-      // normalised) must not match its own delimiter.
+  // True when `c` can start or continue a marker; any other character resets
+  // every partial match, which Skip does.
+  bool Concerns(char c) const { return inMarker_[static_cast<unsigned char>(c)]; }
+  void Skip() {
+    if (partial_)
       StartLine();
-      return 0;
-    }
+  }
+
+  // Takes the next character of the line, one that Concerns the markers.
+  // Returns the length of the marker it completes, or 0.
+  std::size_t Take(char c) {
+    bool partial = false;
     for (std::size_t i = 0; i < count_; ++i) {
       const char* marker = list_ + start_[i];
       const std::int32_t matched = progress_[i];
@@ -71,7 +84,9 @@ class CommentMatcher {
         return static_cast<std::size_t>(matched) + 1;
       }
       progress_[i] = matched + 1;
+      partial = true;
     }
+    partial_ = partial;
     return 0;
   }
 
@@ -80,6 +95,8 @@ class CommentMatcher {
   std::size_t count_;
   const std::int32_t* start_;
   std::int32_t* progress_;
+  bool partial_ = false;  // some progress entry is not 0
+  bool inMarker_[256] = {};
 };
 
 // Writes the echo: each captured line's part of the statement and a line
@@ -204,7 +221,9 @@ bool CaptureStatement(Module& module, int firstLine) {
     const std::int32_t end = line.SelEnd == -1 ? length : std::min(line.SelEnd, length);
     for (std::int32_t column = line.SelStart; column < end; ++column) {
       const char c = line.StringText[column];
-      if (!matcher.Empty()) {
+      if (!matcher.Concerns(c)) {
+        matcher.Skip();
+      } else {
         history[static_cast<std::size_t>(column) & (kHistorySize - 1)] =
             static_cast<std::uint16_t>(position);
         const std::size_t marker = matcher.Take(c);
