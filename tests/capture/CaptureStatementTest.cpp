@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cstdlib>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "capture/CaptureStatement.h"
@@ -181,6 +181,16 @@ TEST_F(CaptureTest, SelectionDecidesTheColumns) {
        "def",
        "def"},
       {"first line unselected", {Part("select a", -1, -1), Part("from t", 0, -1)}, "", "", 27},
+      // Values no editor should send: any negative start ends the block, and an
+      // end below -1 selects nothing of its line.
+      {"negative start",
+       {Part("select a", 0, -1), Part("b", -2, -1), Part("c", 0, -1)},
+       "select a",
+       "select a"},
+      {"end below -1",
+       {Part("select a", 0, -1), Part("b", 0, -5), Part("c", 0, -1)},
+       "select a  c",
+       "select a \n \nc"},
       {"skip set is the skip symbols and the blanks", Whole({"a*b+c", "d"}), "a b c d", "a b c \nd",
        0, "", "*+"},
       {"no skip symbols", Whole({"\"a;\""}), "\"a;\"", "\"a;\"", 0, "//,--", ""},
@@ -242,7 +252,7 @@ TEST_F(CaptureTest, EchoMustHoldEveryLineWhole) {
   const Captured blanks = Capture(Whole(padded));
   EXPECT_TRUE(blanks.ok);
   EXPECT_EQ(blanks.echo, expected);
-  EXPECT_EQ(blanks.statement, std::string(fits.statement));
+  EXPECT_EQ(blanks.statement, fits.statement);
 }
 
 TEST_F(CaptureTest, MarkerTakesBackOnlyWhatItsOwnCharactersWrote) {
