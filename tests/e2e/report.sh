@@ -10,7 +10,7 @@ common=(--yes --alias= --user=scott --plan-table=plan_table --build=1 --drop=0
 # The statement in a C string over six lines, with a comment after each.
 run_kestrin "${common[@]}" "$EXAMPLES/payroll.c" 11-16
 expect_status 0 "payroll.c 11-16"
-printf '%s\n' "$OUT" >"$SCRATCH/payroll.txt"
+cp "$SCRATCH/out" "$SCRATCH/payroll.txt"
 expect_same "$EXPECTED/payroll.txt" "$SCRATCH/payroll.txt" "payroll.c 11-16"
 expect_in "$ERR" "Connecting to Oracle..." "payroll.c 11-16"
 expect_in "$ERR" "Explaining the statement..." "payroll.c 11-16"
@@ -20,7 +20,7 @@ expect_no_reports_left "payroll.c 11-16"
 # the closing quote on line 16.
 run_kestrin "${common[@]}" "$EXAMPLES/payroll.c" 11:5-16:27
 expect_status 0 "payroll.c stream block"
-printf '%s\n' "$OUT" >"$SCRATCH/stream.txt"
+cp "$SCRATCH/out" "$SCRATCH/stream.txt"
 expect_same "$EXPECTED/payroll.txt" "$SCRATCH/stream.txt" "payroll.c 11:5-16:27"
 
 # A plain SQL file, whole, from standard input; with CR LF line ends the
@@ -33,7 +33,7 @@ for ends in lf crlf; do
   fi
   run_kestrin "${common[@]}" - <"$SCRATCH/grades.sql"
   expect_status 0 "grades.sql ($ends)"
-  printf '%s\n' "$OUT" >"$SCRATCH/grades.txt"
+  cp "$SCRATCH/out" "$SCRATCH/grades.txt"
   expect_same "$EXPECTED/grades.txt" "$SCRATCH/grades.txt" "grades.sql ($ends)"
 done
 expect_no_reports_left "grades.sql"
