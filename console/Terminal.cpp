@@ -18,7 +18,7 @@ namespace {
 int gTerminalFd = -1;
 struct termios gSavedModes {};
 
-constexpr char kLeave[] = "\x1b[0m\x1b[?25h\x1b[?1049l";
+constexpr char kLeave[] = "\x1b[0m\x1b[?25h\x1b[?1049l\x1b[23;0t";
 
 void RestoreFromSignal(int signal) {
   if (gTerminalFd >= 0) {
@@ -107,8 +107,16 @@ bool Terminal::Open(bool utf8, bool colour) {
     height_ = size.ws_row;
   }
   shownValid_ = false;
-  Write("\x1b[?1049h\x1b[?25l\x1b[2J");
+  Write("\x1b[22;0t\x1b[?1049h\x1b[?25l\x1b[2J");
   return true;
+}
+
+void Terminal::SetTitle(const std::string& title) {
+  std::string shown;
+  for (char ch : title)
+    shown.push_back(static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F ? '?' : ch);
+  title_ = "\x1b]2;" + shown + "\x07";
+  Write(title_);
 }
 
 void Terminal::Close() {
@@ -140,7 +148,7 @@ void Terminal::Resume() {
   ::tcsetattr(fd_, TCSAFLUSH, &modes);
   pending_.clear();
   shownValid_ = false;
-  Write("\x1b[?1049h\x1b[?25l\x1b[2J");
+  Write("\x1b[22;0t\x1b[?1049h\x1b[?25l\x1b[2J" + title_);
 }
 
 void Terminal::Write(const std::string& text) {

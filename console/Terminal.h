@@ -28,6 +28,10 @@ class Terminal {
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
+  // Names the terminal's window (the title the terminal had is given back
+  // when it is closed, where the terminal keeps titles on a stack).
+  void SetTitle(const std::string& title);
+
   // Gives the terminal back for a while (to the pager), and takes it again;
   // after Resume the next Show redraws everything.
   void Suspend();
@@ -55,6 +59,7 @@ class Terminal {
   bool colour_ = true;
   bool shownValid_ = false;
   Screen shown_{1, 1};
+  std::string title_;    // the sequence that sets the window's title
   std::string pending_;  // bytes read and not yet decoded
 };
 

@@ -118,7 +118,7 @@ std::optional<std::string> PromptPassword(const std::string& prompt) {
   return password;
 }
 
-std::string TerminalTitle(const Options& options, const EditorText& editor) {
+std::string EditorTitle(const Options& options, const EditorText& editor) {
   std::string title = options.file == "-" ? "(standard input)" : options.file;
   if (options.block)
     title += "  " + std::string(options.column ? "column block " : "block ") + *options.block;
@@ -217,7 +217,7 @@ int Run(int argc, char** argv) {
   const bool onTerminal = interactive && terminal.Open(utf8, colour);
   int status = kExitNoReport;
   {
-    ConsoleHost host(std::move(messages), editor, TerminalTitle(options, editor), input,
+    ConsoleHost host(std::move(messages), editor, EditorTitle(options, editor), input,
                      onTerminal ? &terminal : nullptr, std::cerr, utf8 && ::isatty(STDERR_FILENO));
     if (!onTerminal)
       host.SetPasswordPrompt(PromptPassword);
@@ -238,6 +238,8 @@ int Run(int argc, char** argv) {
       return Fail("the plugin module offers no item in the editor's plugin menu");
     }
     host.SetMenuText(info.PluginMenuStrings[0]);
+    terminal.SetTitle(SplitHotkey(info.PluginMenuStrings[0]).shown + " - " +
+                      EditorTitle(options, editor));
 
     // As in the file manager's editor, the plugin can be picked again after
     // its report: the password and a held session are still there.
