@@ -208,11 +208,13 @@ int KESTRIN_OCI_CALL Oparse(CursorArea* cda, const char* sql, int, int, unsigned
   CHECK(sql == s.ScratchBuffer.data());
   CHECK(std::memchr(sql, '\0', s.ScratchBuffer.size()) != nullptr);
   const std::string_view text(sql);
-  if (text.find("CONNECT BY prior id = parent_id") != std::string_view::npos) {
+  // Told apart by their beginnings: the table name, which both hold, may
+  // hold anything.
+  if (text.starts_with("SELECT lpad(")) {
     script->current = &script->plan;
     script->planParsed = true;
   } else {
-    CHECK(text.find("from dba_ind_columns") != std::string_view::npos);
+    CHECK(text.starts_with("select table_name||index_name,column_position,"));
     CHECK(text.substr(text.size() - 12) == "order by 1,2");
     CheckQuotedWord(text);
     script->current = &script->index;
