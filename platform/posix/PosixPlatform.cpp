@@ -79,20 +79,23 @@ PosixPlatform::~PosixPlatform() {
     ::dlclose(library_);
 }
 
-// The registry file comes with the settings store; until then there is no key.
-RegistryKey PosixPlatform::OpenKey(const char*) {
-  return nullptr;
+RegistryKey PosixPlatform::OpenKey(const char* path) {
+  return registry_.OpenKey(path);
 }
-RegistryKey PosixPlatform::CreateKey(const char*) {
-  return nullptr;
+RegistryKey PosixPlatform::CreateKey(const char* path) {
+  return registry_.CreateKey(path);
 }
-bool PosixPlatform::QueryValue(RegistryKey, const char*, std::uint32_t*, void*, std::uint32_t*) {
-  return false;
+bool PosixPlatform::QueryValue(RegistryKey key, const char* name, std::uint32_t* type, void* data,
+                               std::uint32_t* size) {
+  return registry_.QueryValue(key, name, type, data, size);
 }
-bool PosixPlatform::SetValue(RegistryKey, const char*, std::uint32_t, const void*, std::uint32_t) {
-  return false;
+bool PosixPlatform::SetValue(RegistryKey key, const char* name, std::uint32_t type,
+                             const void* data, std::uint32_t size) {
+  return registry_.SetValue(key, name, type, data, size);
 }
-void PosixPlatform::CloseKey(RegistryKey) {}
+void PosixPlatform::CloseKey(RegistryKey key) {
+  registry_.CloseKey(key);
+}
 
 LocalTime PosixPlatform::GetLocalTime() {
   struct timespec now {};

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/Platform.h"
+#include "platform/posix/RegistryFile.h"
 
 namespace kestrin {
 
@@ -57,6 +58,7 @@ class PosixPlatform : public Platform {
 
  private:
   PosixOutputFile reportFile_;
+  RegistryFile registry_;
   void* library_ = nullptr;
   std::uint32_t nameCounter_ = 0;
 };

@@ -69,8 +69,9 @@ class Platform {
 
   // Copies the data of value `name` into `data`, whose size `*size` gives in
   // bytes, and reports its type. On success `*size` becomes the data's size.
-  // Returns false, leaving `data` untouched, when the value is missing or its
-  // data is larger than `*size`.
+  // Returns false when the value is missing or its data is larger than
+  // `*size`; `data` may then have been written over (the Windows registry
+  // leaves it undefined), so a caller puts its own value there.
   virtual bool QueryValue(RegistryKey key, const char* name, std::uint32_t* type, void* data,
                           std::uint32_t* size) = 0;
 

@@ -1,29 +1,30 @@
 #include "text/TextHelpers.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace kestrin {
 
-namespace {
-
-bool IsBlankChar(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v';
+int HasForbiddenChar(const char* text) {
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p == '\'' || IsBlank(*p))
+      return 1;
+  }
+  return 0;
 }
-
-}  // namespace
 
 int TrimBlanks(char* text) {
   int changed = 0;
-  std::size_t start = 0;
-  while (IsBlankChar(text[start]))
-    ++start;
-  if (start > 0) {
-    std::memmove(text, text + start, std::strlen(text + start) + 1);
+  const char* first = text;
+  while (IsBlank(*first))
+    ++first;
+  std::size_t length = std::strlen(first);
+  if (first != text) {
+    std::memmove(text, first, length + 1);  // the two ranges overlap
     changed = 1;
   }
-  const std::size_t length = std::strlen(text);
   std::size_t end = length;
-  while (end > 0 && IsBlankChar(text[end - 1]))
+  while (end > 0 && IsBlank(text[end - 1]))
     --end;
   if (end < length) {
     text[end] = '\0';
@@ -33,44 +34,34 @@ int TrimBlanks(char* text) {
 }
 
 int NormalizeList(char* text, char separator) {
-  // The tidy list keeps a subsequence of the input's characters in their
-  // order, so it is built in place behind the reading position, and it
-  // differs from the input exactly when it came out shorter.
+  // Compacts the list towards its start: the kept text never runs ahead of the
+  // text still to be read, so the one buffer serves as both. Only removals
+  // happen, so the list changed exactly when it got shorter.
   const std::size_t length = std::strlen(text);
-  std::size_t write = 0;
+  std::size_t written = 0;
   std::size_t read = 0;
-  bool first = true;
   for (;;) {
-    const std::size_t elementStart = read;
-    while (text[read] != '\0' && text[read] != separator)
-      ++read;
-    std::size_t from = elementStart;
-    std::size_t to = read;
-    while (from < to && IsBlankChar(text[from]))
-      ++from;
-    while (to > from && IsBlankChar(text[to - 1]))
-      --to;
-    if (to > from) {
-      if (!first)
-        text[write++] = separator;
-      std::memmove(text + write, text + from, to - from);
-      write += to - from;
-      first = false;
+    std::size_t end = read;
+    while (end < length && text[end] != separator)
+      ++end;
+    std::size_t first = read;
+    while (first < end && IsBlank(text[first]))
+      ++first;
+    std::size_t last = end;
+    while (last > first && IsBlank(text[last - 1]))
+      --last;
+    if (last > first) {
+      if (written > 0)
+        text[written++] = separator;
+      std::memmove(text + written, text + first, last - first);
+      written += last - first;
     }
-    if (text[read] == '\0')
+    if (end >= length)
       break;
-    ++read;  // past the separator
+    read = end + 1;
   }
-  text[write] = '\0';
-  return write != length ? 1 : 0;
-}
-
-int HasForbiddenChar(const char* text) {
-  for (; *text != '\0'; ++text) {
-    if (*text == '\'' || IsBlankChar(*text))
-      return 1;
-  }
-  return 0;
+  text[written] = '\0';
+  return written != length ? 1 : 0;
 }
 
 }  // namespace kestrin
