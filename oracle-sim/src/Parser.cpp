@@ -386,6 +386,10 @@ class Parser {
     do {
       update.columnOffsets.push_back(Peek().offset);
       update.columns.push_back(Identifier(ora::kInvalidColumn));
+      if (AcceptSymbol(".")) {
+        // SET alias.column: the table is the only one there is.
+        update.columns.back() = Identifier(ora::kInvalidColumn);
+      }
       ExpectSymbol("=", 927);
       update.values.push_back(ParseExpr());
     } while (AcceptSymbol(","));

@@ -140,22 +140,41 @@ bool PosixPlatform::CreateDirectory(const char* path) {
 std::uint32_t PosixPlatform::GetTempFileName(const char* directory, const char* prefix,
                                              std::uint32_t unique, char* out) {
   // Report files are made only in a real directory of the user's own, so that
-  // another user cannot read them or swap the directory for a link.
-  struct stat info {};
-  if (::lstat(directory, &info) != 0) {
+  // another user cannot read them or swap the directory for a link. The name
+  // is taken without its trailing separators, since with one a link standing
+  // in the directory's place would be followed. The copy also lets `out` be
+  // the very buffer that holds `directory`.
+  char dir[512];
+  const std::size_t given = BoundedLength(directory, sizeof dir);
+  if (given >= sizeof dir) {
+    lastError_ = ENAMETOOLONG;
+    return 0;
+  }
+  std::memcpy(dir, directory, given);
+  std::size_t dirLength = given;
+  while (dirLength > 1 && dir[dirLength - 1] == '/')
+    --dirLength;
+  dir[dirLength] = '\0';
+
+  // The checks and the file's creation go through one descriptor of the
+  // directory, so what was checked is where the file is made.
+  const int dirFd =
+      ::open(dirLength > 0 ? dir : ".", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (dirFd < 0) {
     lastError_ = static_cast<std::uint32_t>(errno);
     return 0;
   }
-  if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) {
-    lastError_ = static_cast<std::uint32_t>(S_ISDIR(info.st_mode) ? EPERM : ENOTDIR);
-    return 0;
-  }
-  if ((info.st_mode & 0077) != 0) {
+  struct stat info {};
+  if (::fstat(dirFd, &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
+      (info.st_mode & 0077) != 0) {
     lastError_ = EPERM;
+    ::close(dirFd);
     return 0;
   }
-  const std::size_t dirLength = BoundedLength(directory, 512);
-  const bool needsSeparator = dirLength > 0 && directory[dirLength - 1] != '/';
+
+  const bool needsSeparator = dirLength > 0 && dir[dirLength - 1] != '/';
+  std::uint32_t result = 0;
+  std::uint32_t error = EEXIST;  // every number tried is in use
   for (int attempt = 0; attempt < 65535; ++attempt) {
     std::uint32_t number = unique;
     if (number == 0) {
@@ -166,29 +185,35 @@ std::uint32_t PosixPlatform::GetTempFileName(const char* directory, const char* 
     char name[32];
     std::snprintf(name, sizeof name, "%.3s%04X.tmp", prefix, static_cast<unsigned>(number));
     TextWriter path(out, 512);
-    path.Append(std::string_view(directory, dirLength));
+    path.Append(std::string_view(dir, dirLength));
     if (needsSeparator)
       path.AppendChar('/');
     path.Append(name);
     path.AppendNul();
     if (path.Overflowed()) {
-      lastError_ = ENAMETOOLONG;
-      return 0;
+      error = ENAMETOOLONG;
+      break;
     }
-    if (unique != 0)
-      return unique;
-    const int fd = ::open(out, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (unique != 0) {
+      result = unique;
+      break;
+    }
+    const int fd =
+        ::openat(dirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
       ::close(fd);
-      return number;
+      result = number;
+      break;
     }
     if (errno != EEXIST) {
-      lastError_ = static_cast<std::uint32_t>(errno);
-      return 0;
+      error = static_cast<std::uint32_t>(errno);
+      break;
     }
   }
-  lastError_ = EEXIST;
-  return 0;
+  ::close(dirFd);
+  if (result == 0)
+    lastError_ = error;
+  return result;
 }
 
 bool PosixPlatform::BindClientLibrary(OciCalls& calls, char* reason, std::size_t capacity) {
