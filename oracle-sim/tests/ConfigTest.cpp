@@ -12,11 +12,11 @@ namespace {
 
 struct ParseCase {
   const char* text;
-  std::optional<std::vector<FailureSpec>> expected;
+  std::optional<std::vector<FailureEntry>> expected;
 };
 
 TEST(FailureListTest, Parses) {
-  using List = std::vector<FailureSpec>;
+  using List = std::vector<FailureEntry>;
   const ParseCase cases[] = {
       {"oopen#1=1017,ofetch#3=2", List{{"oopen", 1, 1017}, {"ofetch", 3, 2}}},
       {" OPARSE # 2 = 942 ,  oerhms#1=1 ", List{{"oparse", 2, 942}, {"oerhms", 1, 1}}},
