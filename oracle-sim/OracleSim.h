@@ -86,7 +86,7 @@ struct SimDate {
   int second = 0;
 };
 
-struct ColumnSpec {
+struct NewColumn {
   std::string name;
   std::string type = "VARCHAR2(30)";  // as CREATE TABLE writes it
 };
@@ -103,8 +103,7 @@ inline int RevokeDictionaryAccess(std::string_view user) {
 }
 // Sets (or with nullopt clears) the index's LAST_ANALYZED.
 int MarkIndexAnalyzed(std::string_view owner, std::string_view index, std::optional<SimDate> when);
-int AddTable(std::string_view owner, std::string_view table,
-             const std::vector<ColumnSpec>& columns);
+int AddTable(std::string_view owner, std::string_view table, const std::vector<NewColumn>& columns);
 int AddIndex(std::string_view owner, std::string_view index, std::string_view table,
              const std::vector<std::string>& columns, bool unique);
 // Runs a statement as the user, outside any session; returns 0 or the error.
@@ -118,18 +117,18 @@ void SetOerhmsText(int code, std::string_view text);
 
 // --- Configuration ------------------------------------------------------------
 
-struct FailureSpec {
+struct FailureEntry {
   std::string call;
   int occurrence = 0;
   int code = 0;
 
-  bool operator==(const FailureSpec&) const = default;
+  bool operator==(const FailureEntry&) const = default;
 };
 
 // Reads the KESTRIN_SIM_FAIL syntax: entries "call#occurrence=code" joined
 // by commas, blanks allowed around each part ("oopen#1=1017, ofetch#3=2").
 // Nothing when any entry is malformed or names no known call.
-std::optional<std::vector<FailureSpec>> ParseFailureList(std::string_view text);
+std::optional<std::vector<FailureEntry>> ParseFailureList(std::string_view text);
 
 // Applies KESTRIN_SIM_FAIL, KESTRIN_SIM_OERHMS_FAILS and KESTRIN_SIM_LOG
 // from the environment on top of the current state. A malformed

@@ -172,8 +172,6 @@ std::string FormatNumberModel(double n, std::string_view model) {
   if (fillMode) {
     const std::size_t begin = out.find_first_not_of(' ');
     out = begin == std::string::npos ? "" : out.substr(begin);
-  } else if (n < 0) {
-    // The sign took the place of a blank.
   }
   return out;
 }
@@ -193,7 +191,6 @@ class Executor {
       result.types = q.types;
       return result;
     }
-    static const std::vector<OrderItem> kNoOrder;
     ResultSet left = RunQuery(*q.left, outer);
     ResultSet right = RunQuery(*q.right, outer);
     result.labels = q.labels;
@@ -683,9 +680,6 @@ class Executor {
     }
     if (n == "TO_NUMBER") {
       return ToNumberValue(a[0]);
-    }
-    if (n == "LENGTH") {
-      return Value::Number(static_cast<double>(Text(a[0]).size()));
     }
     Fail(ora::kInvalidColumn, e.offset);
   }

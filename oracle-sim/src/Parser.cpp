@@ -40,7 +40,7 @@ class Parser {
  public:
   explicit Parser(std::vector<Token> tokens) : tokens_(std::move(tokens)) {}
 
-  Statement Statement_() {
+  Statement ParseAll() {
     Statement statement = ParseAnyStatement();
     if (Peek().kind != TokenKind::End) {
       Fail(ora::kNotProperlyEnded, Peek().offset);
@@ -878,7 +878,7 @@ bool IsReservedWord(std::string_view word) {
 
 Statement ParseStatement(std::string_view sql) {
   Parser parser(Tokenize(sql));
-  return parser.Statement_();
+  return parser.ParseAll();
 }
 
 ColumnType ParseColumnType(std::string_view text) {

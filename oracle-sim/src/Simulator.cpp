@@ -861,7 +861,7 @@ int MarkIndexAnalyzed(std::string_view owner, std::string_view index, std::optio
 }
 
 int AddTable(std::string_view owner, std::string_view table,
-             const std::vector<ColumnSpec>& columns) {
+             const std::vector<NewColumn>& columns) {
   Lock lock;
   Catalog& c = TheState().catalog;
   return Guard([&] {
@@ -874,12 +874,12 @@ int AddTable(std::string_view owner, std::string_view table,
     if (c.NameInUse(t.owner, t.name)) {
       Fail(ora::kNameInUse);
     }
-    for (const ColumnSpec& spec : columns) {
-      const std::string name = Upper(spec.name);
+    for (const NewColumn& column : columns) {
+      const std::string name = Upper(column.name);
       if (t.ColumnIndex(name) >= 0) {
         Fail(ora::kDuplicateColumn);
       }
-      t.columns.push_back({name, ParseColumnType(spec.type), false});
+      t.columns.push_back({name, ParseColumnType(column.type), false});
     }
     c.AddTable(std::move(t));
   });
@@ -962,8 +962,8 @@ void SetOerhmsText(int code, std::string_view text) {
   TheState().errorTexts[code] = std::string(text);
 }
 
-std::optional<std::vector<FailureSpec>> ParseFailureList(std::string_view text) {
-  std::vector<FailureSpec> out;
+std::optional<std::vector<FailureEntry>> ParseFailureList(std::string_view text) {
+  std::vector<FailureEntry> out;
   auto trim = [](std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
       s.remove_prefix(1);
@@ -1019,7 +1019,7 @@ void ConfigureFromEnvironment() {
   const char* fail = std::getenv("KESTRIN_SIM_FAIL");
   if (fail != nullptr) {
     if (const auto failures = ParseFailureList(fail)) {
-      for (const FailureSpec& f : *failures) {
+      for (const FailureEntry& f : *failures) {
         InjectFailure(f.call, f.occurrence, f.code);
       }
     }
