@@ -17,8 +17,9 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 
 export WINEDEBUG=-all
-# No Mono or Gecko installer prompts while a prefix is made.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer prompts while a prefix is made, and no desktop
+# menu entries.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 
 jobs=${KESTRIN_JOBS:-2}
