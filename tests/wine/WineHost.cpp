@@ -779,6 +779,25 @@ void MissingLibraryScenario(LoadedModule& m) {
   Check(MoveFileA(away.c_str(), present.c_str()) != 0, "OCIW32.dll is put back");
 }
 
+void IncompleteLibraryScenario(LoadedModule& m) {
+  g_scenario = "incomplete OCIW32.dll";
+  const std::string present = g_hostDir + "OCIW32.dll";
+  const std::string away = g_hostDir + "OCIW32.dll.away";
+  const std::string incomplete = g_hostDir + "OCIW32-incomplete.dll";
+  if (!Check(MoveFileA(present.c_str(), away.c_str()) != 0 &&
+                 CopyFileA(incomplete.c_str(), present.c_str(), TRUE) != 0,
+             "an OCIW32.dll without oerhms is put in place"))
+    return;
+  SelectLines({"select ename from emp"});
+  g_host.dialogAnswers = {Logon("SCOTT", "tiger")};
+  RunCommand(m);
+  CheckLogonBox("SCOTT", "OCIW32.dll has no call oerhms");
+  Check(CallsOf("Viewer").empty(), "no viewer");
+  Check(GetModuleHandleA("OCIW32.dll") == nullptr, "the module let go of the incomplete library");
+  Check(DeleteFileA(present.c_str()) != 0 && MoveFileA(away.c_str(), present.c_str()) != 0,
+        "the real OCIW32.dll is put back");
+}
+
 void LogonErrorScenario(LoadedModule& m) {
   g_scenario = "logon error";
   const std::size_t logStart = SimLogSize();
@@ -1010,6 +1029,7 @@ int main() {
     MenuScenario(module);
     NoBlockScenario(module);
     MissingLibraryScenario(module);
+    IncompleteLibraryScenario(module);
     LogonErrorScenario(module);
     FullCommandScenario(module);
     RegistryScenario();
