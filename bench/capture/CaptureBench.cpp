@@ -13,55 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "capture/CaptureStatement.h"
 #include "platform/Platform.h"
 #include "plugin/Module.h"
-
-// --- Counting allocations ----------------------------------------------------
-
-namespace {
-std::atomic<long long> allocations{0};
-
-void* Allocate(std::size_t size) {
-  ++allocations;
-  return std::malloc(size != 0 ? size : 1);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (void* p = Allocate(size))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-  if (void* p = Allocate(size))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
 
 // --- A host with an editor and nothing else -----------------------------------
 
@@ -132,13 +87,13 @@ void RunCapture(benchmark::State& run, std::vector<std::string> lines, const cha
     run.SkipWithError("the block was not accepted");
     return;
   }
-  const long long before = allocations.load();
+  const long long before = bench::Allocations();
   for (auto _ : run) {
     const bool accepted = CaptureStatement(*module, 0);
     benchmark::DoNotOptimize(accepted);
     benchmark::ClobberMemory();
   }
-  const long long made = allocations.load() - before;
+  const long long made = bench::Allocations() - before;
   run.counters["chars"] = static_cast<double>(characters);
   // Shown as a time: seconds per character with an SI prefix.
   run.counters["per_char"] = benchmark::Counter(

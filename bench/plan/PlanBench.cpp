@@ -15,69 +15,11 @@
 #include <string>
 #include <vector>
 
+#include "AllocationCounter.h"
 #include "OracleSim.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakePlatform.h"
 #include "plugin/Module.h"
-
-// --- Counting allocations ----------------------------------------------------
-
-namespace {
-
-long long allocations = 0;
-bool counting = false;
-int outside = 0;  // > 0 while a host, platform or client-library service runs
-
-void* Allocate(std::size_t size) {
-  if (counting && outside == 0)
-    ++allocations;
-  return std::malloc(size != 0 ? size : 1);
-}
-
-// Marks the time spent in a service outside the module.
-struct Outside {
-  Outside() { ++outside; }
-  ~Outside() { --outside; }
-  Outside(const Outside&) = delete;
-  Outside& operator=(const Outside&) = delete;
-};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  if (void* p = Allocate(size))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) {
-  if (void* p = Allocate(size))
-    return p;
-  throw std::bad_alloc();
-}
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-  return Allocate(size);
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
-void operator delete[](void* p, const std::nothrow_t&) noexcept {
-  std::free(p);
-}
 
 namespace kestrin {
 namespace {
@@ -88,34 +30,34 @@ PluginStartupInfo hostRecord{};  // the test host's own record
 
 extern "C" {
 const char* KESTRIN_HOST_CALL GuardGetMsg(int module, int msg) {
-  Outside o;
+  bench::Outside o;
   return hostRecord.GetMsg(module, msg);
 }
 int KESTRIN_HOST_CALL GuardMessage(int module, unsigned flags, const char* help,
                                    const char* const* items, int count, int buttons) {
-  Outside o;
+  bench::Outside o;
   return hostRecord.Message(module, flags, help, items, count, buttons);
 }
 int KESTRIN_HOST_CALL GuardDialog(int module, int x1, int y1, int x2, int y2, const char* help,
                                   FarDialogItem* items, int count) {
-  Outside o;
+  bench::Outside o;
   return hostRecord.Dialog(module, x1, y1, x2, y2, help, items, count);
 }
 HostHandle KESTRIN_HOST_CALL GuardSaveScreen(int x1, int y1, int x2, int y2) {
-  Outside o;
+  bench::Outside o;
   return hostRecord.SaveScreen(x1, y1, x2, y2);
 }
 void KESTRIN_HOST_CALL GuardRestoreScreen(HostHandle screen) {
-  Outside o;
+  bench::Outside o;
   hostRecord.RestoreScreen(screen);
 }
 int KESTRIN_HOST_CALL GuardViewer(const char* file, const char* title, int x1, int y1, int x2,
                                   int y2, unsigned flags) {
-  Outside o;
+  bench::Outside o;
   return hostRecord.Viewer(file, title, x1, y1, x2, y2, flags);
 }
 int KESTRIN_HOST_CALL GuardEditorControl(int command, void* param) {
-  Outside o;
+  bench::Outside o;
   return hostRecord.EditorControl(command, param);
 }
 }
@@ -128,47 +70,47 @@ extern "C" {
 int KESTRIN_OCI_CALL GuardOlog(LogonArea* lda, HostDataArea* hda, const char* uid, int uidl,
                                const char* pswd, int pswdl, const char* conn, int connl,
                                unsigned mode) {
-  Outside o;
+  bench::Outside o;
   return library.olog(lda, hda, uid, uidl, pswd, pswdl, conn, connl, mode);
 }
 int KESTRIN_OCI_CALL GuardOopen(CursorArea* cda, LogonArea* lda, const char* dbn, int dbnl,
                                 int arsize, const char* uid, int uidl) {
-  Outside o;
+  bench::Outside o;
   return library.oopen(cda, lda, dbn, dbnl, arsize, uid, uidl);
 }
 int KESTRIN_OCI_CALL GuardOparse(CursorArea* cda, const char* sql, int sqll, int defflg,
                                  unsigned lngflg) {
-  Outside o;
+  bench::Outside o;
   return library.oparse(cda, sql, sqll, defflg, lngflg);
 }
 int KESTRIN_OCI_CALL GuardOexec(CursorArea* cda) {
-  Outside o;
+  bench::Outside o;
   return library.oexec(cda);
 }
 int KESTRIN_OCI_CALL GuardOdefin(CursorArea* cda, int pos, void* buf, int bufl, int ftype,
                                  int scale, short* indp, const char* fmt, int fmtl, int fmtt,
                                  unsigned short* rlen, unsigned short* rcode) {
-  Outside o;
+  bench::Outside o;
   return library.odefin(cda, pos, buf, bufl, ftype, scale, indp, fmt, fmtl, fmtt, rlen, rcode);
 }
 int KESTRIN_OCI_CALL GuardOfetch(CursorArea* cda) {
-  Outside o;
+  bench::Outside o;
   return library.ofetch(cda);
 }
 int KESTRIN_OCI_CALL GuardOcom(LogonArea* lda) {
-  Outside o;
+  bench::Outside o;
   return library.ocom(lda);
 }
 int KESTRIN_OCI_CALL GuardOclose(CursorArea* cda) {
-  Outside o;
+  bench::Outside o;
   return library.oclose(cda);
 }
 int KESTRIN_OCI_CALL GuardOlogof(LogonArea* lda) {
-  Outside o;
+  bench::Outside o;
   return library.ologof(lda);
 }
 int KESTRIN_OCI_CALL GuardOerhms(LogonArea* lda, short code, char* buf, int size) {
-  Outside o;
+  bench::Outside o;
   return library.oerhms(lda, code, buf, size);
 }
 }
@@ -182,19 +124,19 @@ class GuardedFile final : public OutputFile {
  public:
   explicit GuardedFile(OutputFile& file) : file_(file) {}
   bool Open(const char* path) override {
-    Outside o;
+    bench::Outside o;
     return file_.Open(path);
   }
   void Write(std::string_view text) override {
-    Outside o;
+    bench::Outside o;
     file_.Write(text);
   }
   void EndLine() override {
-    Outside o;
+    bench::Outside o;
     file_.EndLine();
   }
   void Close() override {
-    Outside o;
+    bench::Outside o;
     file_.Close();
   }
 
@@ -205,50 +147,50 @@ class GuardedFile final : public OutputFile {
 class GuardedPlatform final : public test::FakePlatform {
  public:
   RegistryKey OpenKey(const char* path) override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::OpenKey(path);
   }
   RegistryKey CreateKey(const char* path) override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::CreateKey(path);
   }
   bool QueryValue(RegistryKey key, const char* name, std::uint32_t* type, void* data,
                   std::uint32_t* size) override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::QueryValue(key, name, type, data, size);
   }
   bool SetValue(RegistryKey key, const char* name, std::uint32_t type, const void* data,
                 std::uint32_t size) override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::SetValue(key, name, type, data, size);
   }
   void CloseKey(RegistryKey key) override {
-    Outside o;
+    bench::Outside o;
     FakePlatform::CloseKey(key);
   }
   LocalTime GetLocalTime() override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::GetLocalTime();
   }
   std::uint32_t GetTempPath(std::uint32_t size, char* buffer) override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::GetTempPath(size, buffer);
   }
   bool CreateDirectory(const char* path) override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::CreateDirectory(path);
   }
   std::uint32_t GetTempFileName(const char* directory, const char* prefix, std::uint32_t unique,
                                 char* out) override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::GetTempFileName(directory, prefix, unique, out);
   }
   std::uint32_t GetLastError() override {
-    Outside o;
+    bench::Outside o;
     return FakePlatform::GetLastError();
   }
   OutputFile& ReportFile() override {
-    Outside o;
+    bench::Outside o;
     if (!file_)
       file_ = std::make_unique<GuardedFile>(FakePlatform::ReportFile());
     return *file_;
@@ -261,6 +203,7 @@ class GuardedPlatform final : public test::FakePlatform {
 // --- The command ------------------------------------------------------------------
 
 void BM_ExplainCommand(benchmark::State& bench) {
+  bench::SetCounting(false);  // only the commands themselves are counted
   sim::Reset();
   library = sim::SimCalls();
 
@@ -303,11 +246,11 @@ void BM_ExplainCommand(benchmark::State& bench) {
   sim::ClearCallLog();
 
   long long commands = 0;
-  allocations = 0;
+  const long long before = bench::Allocations();
   for (auto _ : bench) {
-    counting = true;
+    bench::SetCounting(true);
     benchmark::DoNotOptimize(module.OpenPlugin(0, 0));
-    counting = false;
+    bench::SetCounting(false);
     ++commands;
     // The recording host and server keep every call; their logs are emptied
     // between commands, so that each command costs the same.
@@ -315,8 +258,8 @@ void BM_ExplainCommand(benchmark::State& bench) {
     sim::ClearCallLog();
   }
 
-  bench.counters["allocations/command"] =
-      benchmark::Counter(static_cast<double>(allocations) / static_cast<double>(commands));
+  bench.counters["allocations/command"] = benchmark::Counter(
+      static_cast<double>(bench::Allocations() - before) / static_cast<double>(commands));
   sim::Reset();
 }
 

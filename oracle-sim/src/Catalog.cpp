@@ -134,11 +134,12 @@ Table MakeTable(const char* owner, const char* name,
   Table t;
   t.owner = owner;
   t.name = name;
-  for (const auto& [column, type] : columns) {
+  for (const auto& entry : columns) {
+    const char* column = entry.first;
     Column c;
     c.name = column;
-    c.type = ParseColumnType(type);
-    c.notNull = std::find_if(notNull.begin(), notNull.end(), [&](const char* n) {
+    c.type = ParseColumnType(entry.second);
+    c.notNull = std::find_if(notNull.begin(), notNull.end(), [column](const char* n) {
                   return std::string_view(n) == column;
                 }) != notNull.end();
     t.columns.push_back(std::move(c));

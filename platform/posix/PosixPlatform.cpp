@@ -28,38 +28,17 @@ bool PosixOutputFile::Open(const char* path) {
   // The file was made for the user alone by GetTempFileName; a link put in its
   // place is not followed.
   fd_ = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  used_ = 0;
+  Discard();
   return fd_ >= 0;
 }
 
-void PosixOutputFile::Flush() {
-  std::size_t done = 0;
-  while (fd_ >= 0 && done < used_) {
-    const ssize_t n = ::write(fd_, buffer_.data() + done, used_ - done);
+std::size_t PosixOutputFile::WriteBytes(const char* data, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::write(fd_, data, size);
     if (n < 0 && errno == EINTR)
       continue;
-    if (n <= 0)
-      break;  // a full disk loses the rest of the line
-    done += static_cast<std::size_t>(n);
+    return n > 0 ? static_cast<std::size_t>(n) : 0;
   }
-  used_ = 0;
-}
-
-void PosixOutputFile::Write(std::string_view text) {
-  if (fd_ < 0)
-    return;
-  for (char c : text) {
-    if (used_ + 2 > buffer_.size())
-      Flush();
-    if (c == '\n')
-      buffer_[used_++] = '\r';
-    buffer_[used_++] = c;
-  }
-}
-
-void PosixOutputFile::EndLine() {
-  Write("\n");
-  Flush();
 }
 
 void PosixOutputFile::Close() {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/CrLfOutputFile.h"
 #include "platform/Platform.h"
 #include "platform/posix/RegistryFile.h"
 
@@ -14,20 +15,17 @@ namespace kestrin {
 
 // The report stream over a file descriptor, with LF written as CR LF and a
 // fixed buffer flushed at every line end.
-class PosixOutputFile final : public OutputFile {
+class PosixOutputFile final : public CrLfOutputFile {
  public:
   ~PosixOutputFile() override;
   bool Open(const char* path) override;
-  void Write(std::string_view text) override;
-  void EndLine() override;
   void Close() override;
 
  private:
-  void Flush();
+  bool IsOpen() const override { return fd_ >= 0; }
+  std::size_t WriteBytes(const char* data, std::size_t size) override;
 
   int fd_ = -1;
-  std::size_t used_ = 0;
-  std::array<char, 4096> buffer_{};
 };
 
 class PosixPlatform : public Platform {

@@ -584,8 +584,12 @@ bool RegistryFile::KeepDamagedCopy(const std::string& target) {
     return false;
   for (int i = 0; i < kDamagedCopies; ++i) {
     std::string copy = target + ".damaged";
-    if (i > 0)
-      copy += "." + std::to_string(i);
+    if (i > 0) {
+      // Appended piece by piece: GCC 12 at -O2 warns wrongly (-Wrestrict)
+      // about "." + std::to_string(i).
+      copy += '.';
+      copy += std::to_string(i);
+    }
     // A second name for the same file keeps it whole at no cost; where links
     // are not possible, its bytes are copied.
     if (::link(target.c_str(), copy.c_str()) == 0)

@@ -25,39 +25,15 @@ bool Win32OutputFile::Open(const char* path) {
   if (file == INVALID_HANDLE_VALUE)
     return false;
   handle_ = file;
-  used_ = 0;
+  Discard();
   return true;
 }
 
-void Win32OutputFile::Flush() {
-  std::size_t done = 0;
-  while (handle_ != nullptr && done < used_) {
-    DWORD written = 0;
-    if (!::WriteFile(static_cast<HANDLE>(handle_), buffer_.data() + done,
-                     static_cast<DWORD>(used_ - done), &written, nullptr) ||
-        written == 0) {
-      break;  // a full disk loses the rest of the line
-    }
-    done += written;
-  }
-  used_ = 0;
-}
-
-void Win32OutputFile::Write(std::string_view text) {
-  if (handle_ == nullptr)
-    return;
-  for (char c : text) {
-    if (used_ + 2 > buffer_.size())
-      Flush();
-    if (c == '\n')
-      buffer_[used_++] = '\r';
-    buffer_[used_++] = c;
-  }
-}
-
-void Win32OutputFile::EndLine() {
-  Write("\n");
-  Flush();
+std::size_t Win32OutputFile::WriteBytes(const char* data, std::size_t size) {
+  DWORD written = 0;
+  if (!::WriteFile(static_cast<HANDLE>(handle_), data, static_cast<DWORD>(size), &written, nullptr))
+    return 0;
+  return written;
 }
 
 void Win32OutputFile::Close() {

@@ -6,24 +6,22 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/CrLfOutputFile.h"
 #include "platform/Platform.h"
 
 namespace kestrin {
 
-class Win32OutputFile final : public OutputFile {
+class Win32OutputFile final : public CrLfOutputFile {
  public:
   ~Win32OutputFile() override;
   bool Open(const char* path) override;
-  void Write(std::string_view text) override;
-  void EndLine() override;
   void Close() override;
 
  private:
-  void Flush();
+  bool IsOpen() const override { return handle_ != nullptr; }
+  std::size_t WriteBytes(const char* data, std::size_t size) override;
 
   void* handle_ = nullptr;  // INVALID_HANDLE_VALUE is kept as null
-  std::size_t used_ = 0;
-  std::array<char, 4096> buffer_{};
 };
 
 class Win32Platform final : public Platform {

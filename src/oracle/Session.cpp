@@ -36,6 +36,24 @@ bool EnsureSession(Module& module) {
   return true;
 }
 
+void FormatOracleErrorLine(Module& module, int code) {
+  RunState& state = module.State();
+  auto& line = state.ErrorTextBuffer;
+  line[0] = '\0';
+  const int found =
+      module.Oracle().ErrorText(state.Session, code, line.data(), static_cast<int>(line.size()));
+  line[line.size() - 1] = '\0';
+  if (found != 0 && line[0] != '\0') {
+    if (char* feed = static_cast<char*>(std::memchr(line.data(), '\n', line.size())))
+      *feed = '\0';
+    return;
+  }
+  TextWriter text(line.data(), line.size());
+  text.AppendFormattedInteger(module.Host().GetMsg(Msg::OracleErrorCode),
+                              static_cast<std::int32_t>(code));
+  text.AppendNul();
+}
+
 void ShowOracleError(Module& module, int code, bool withLogonDetails) {
   RunState& state = module.State();
   const HostServices& host = module.Host();
@@ -56,23 +74,9 @@ void ShowOracleError(Module& module, int code, bool withLogonDetails) {
              host.GetMsg(Msg::OracleErrorHeader));
   }
 
-  // The error line: Oracle's first line for the code, or the code itself.
-  auto& line = state.ErrorTextBuffer;
-  line[0] = '\0';
-  const int found =
-      module.Oracle().ErrorText(state.Session, code, line.data(), static_cast<int>(line.size()));
-  line[line.size() - 1] = '\0';
-  if (found != 0 && line[0] != '\0') {
-    if (char* feed = static_cast<char*>(std::memchr(line.data(), '\n', line.size())))
-      *feed = '\0';
-  } else {
-    TextWriter text(line.data(), line.size());
-    text.AppendFormattedInteger(host.GetMsg(Msg::OracleErrorCode), static_cast<std::int32_t>(code));
-    text.AppendNul();
-  }
-
+  FormatOracleErrorLine(module, code);
   module.RefreshSavedScreen();
-  ShowDetailBox(host, state.ScratchBuffer.data(), line.data());
+  ShowDetailBox(host, state.ScratchBuffer.data(), state.ErrorTextBuffer.data());
 }
 
 }  // namespace kestrin

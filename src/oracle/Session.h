@@ -13,6 +13,11 @@ class Module;
 // Oracle error box has been shown.
 bool EnsureSession(Module& module);
 
+// Writes the error line for `code` into ErrorTextBuffer: Oracle's text for it
+// cut at its first line feed, or message 14 with the code when Oracle gives no
+// text. The same line serves the error box and the report.
+void FormatOracleErrorLine(Module& module, int code);
+
 // Shows the Oracle error box for `code`: with logon details the header names
 // the user and alias, otherwise it is the general Oracle error line.
 void ShowOracleError(Module& module, int code, bool withLogonDetails);

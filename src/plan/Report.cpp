@@ -49,26 +49,6 @@ std::string_view FetchedText(const RunState& state) {
           BoundedLength(state.StatementBuffer.data(), state.StatementBuffer.size())};
 }
 
-// Oracle's first line for `code` in ErrorTextBuffer, or message 14 with the
-// code when Oracle has no text: the error line of the Oracle error box.
-void FormatErrorText(Module& module, std::uint16_t code) {
-  RunState& state = module.State();
-  auto& line = state.ErrorTextBuffer;
-  line[0] = '\0';
-  const int found =
-      module.Oracle().ErrorText(state.Session, code, line.data(), static_cast<int>(line.size()));
-  line[line.size() - 1] = '\0';
-  if (found != 0 && line[0] != '\0') {
-    if (char* feed = static_cast<char*>(std::memchr(line.data(), '\n', line.size())))
-      *feed = '\0';
-    return;
-  }
-  TextWriter text(line.data(), line.size());
-  text.AppendFormattedInteger(module.Host().GetMsg(Msg::OracleErrorCode),
-                              static_cast<std::int32_t>(code));
-  text.AppendNul();
-}
-
 // Parses and executes the plan query and defines its one column into
 // StatementBuffer. Returns false after showing the Oracle error box.
 bool OpenPlanQuery(Module& module) {
@@ -232,7 +212,7 @@ void WriteErrorSection(Module& module, OutputFile& file) {
   file.Write(module.Host().GetMsg(Msg::IndexReportFailed));
   file.EndLine();
   file.EndLine();
-  FormatErrorText(module, CursorReturnCode(state.Session.Cursor));
+  FormatOracleErrorLine(module, CursorReturnCode(state.Session.Cursor));
   file.Write(View(state.ErrorTextBuffer));
   file.EndLine();
 }
