@@ -2,7 +2,9 @@
 # The whole test run, from a fresh machine: installs what is missing, builds
 # the native module and tests (debug, under AddressSanitizer and
 # UndefinedBehaviorSanitizer), runs them, builds both Windows DLLs and checks
-# them, and gives each fuzz target a short run.
+# them, packages the 32-bit plugin, runs the Windows module's scenarios
+# under Wine (64-bit, and 32-bit where the emulation can be set up), and
+# gives each fuzz target a short run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +24,10 @@ for preset in win32 win64; do
 done
 tests/wine/check-dll.sh build/win32/module/kestrin.dll i686
 tests/wine/check-dll.sh build/win64/module/kestrin.dll x86_64
+
+echo "== package"
+cmake --build build/win32 --target package
+tests/wine/check-package.sh build/win32
 
 if [ -x tests/wine/run-wine-tests.sh ]; then
   echo "== Wine tests"

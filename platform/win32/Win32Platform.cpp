@@ -111,7 +111,8 @@ std::uint32_t Win32Platform::GetTempPath(std::uint32_t size, char* buffer) {
   const DWORD length = ::GetTempPathA(size, buffer);
   // A result of at least `size` is the size the directory would need.
   if (length >= size) {
-    buffer[0] = '\0';
+    if (size > 0)
+      buffer[0] = '\0';
     ::SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return 0;
   }
@@ -173,6 +174,10 @@ bool Win32Platform::BindClientLibrary(OciCalls& calls, char* reason, std::size_t
                                      MAKEINTRESOURCEA(kOciCallExports[i].ordinal));
     if (entry == nullptr) {
       explain("The Oracle client library OCIW32.dll has no call ", kOciCallExports[i].name);
+      // Let go of the incomplete library, so that the next logon loads
+      // whatever OCIW32.dll is found by then.
+      ::FreeLibrary(static_cast<HMODULE>(library_));
+      library_ = nullptr;
       return false;
     }
     entries[i] = reinterpret_cast<void*>(entry);
