@@ -170,28 +170,29 @@ void ConsoleHost::DrawEditor() {
 
 int ConsoleHost::Message(unsigned flags, const char*, const char* const* items, int count,
                          int buttons) {
-  const MessageBoxSpec spec = MakeMessageBox(flags, items, count, buttons);
-  const bool dropQuestion = spec.buttons.size() == 2 && spec.buttons[0] == Text(kMsgKeepButton) &&
-                            spec.buttons[1] == Text(kMsgDropButton);
+  const MessageBoxSpec request = MakeMessageBox(flags, items, count, buttons);
+  const bool dropQuestion = request.buttons.size() == 2 &&
+                            request.buttons[0] == Text(kMsgKeepButton) &&
+                            request.buttons[1] == Text(kMsgDropButton);
   std::optional<int> preset;
   if (dropQuestion && input_.dropAnswer)
     preset = *input_.dropAnswer ? 1 : 0;
 
   if (!terminal_) {
-    for (const std::string& row : RenderMessageBox(spec, utf8_))
+    for (const std::string& row : RenderMessageBox(request, utf8_))
       transcript_ << row << '\n';
-    if (spec.buttons.empty()) {
+    if (request.buttons.empty()) {
       transcript_.flush();
       return -1;
     }
     const int answer = preset.value_or(0);
-    transcript_ << "-> " << Shown(spec.buttons[static_cast<std::size_t>(answer)]) << '\n';
+    transcript_ << "-> " << Shown(request.buttons[static_cast<std::size_t>(answer)]) << '\n';
     transcript_.flush();
     return answer;
   }
 
-  MessageBoxView box(spec, screen_.Width(), screen_.Height());
-  if (spec.buttons.empty()) {
+  MessageBoxView box(request, screen_.Width(), screen_.Height());
+  if (request.buttons.empty()) {
     // A note stays until the module restores the screen under it.
     box.Draw(screen_);
     Show();

@@ -55,18 +55,18 @@ struct Layout {
   int innerWidth = 0;
 };
 
-Layout LayOut(const MessageBoxSpec& spec, int maxInnerWidth) {
+Layout LayOut(const MessageBoxSpec& request, int maxInnerWidth) {
   Layout layout;
-  for (const std::string& button : spec.buttons)
+  for (const std::string& button : request.buttons)
     layout.buttons.push_back(SplitHotkey(button));
   int wanted = ButtonRowWidth(layout.buttons);
-  if (!spec.title.empty())
-    wanted = std::max(wanted, static_cast<int>(spec.title.size()) + 2);
-  for (const std::string& line : spec.lines)
+  if (!request.title.empty())
+    wanted = std::max(wanted, static_cast<int>(request.title.size()) + 2);
+  for (const std::string& line : request.lines)
     if (line != kSeparatorItem)
       wanted = std::max(wanted, static_cast<int>(line.size()));
   layout.innerWidth = std::clamp(wanted, 1, std::max(maxInnerWidth, 1));
-  for (const std::string& line : spec.lines)
+  for (const std::string& line : request.lines)
     Wrap(line, layout.innerWidth, layout.rows);
   return layout;
 }
@@ -77,17 +77,17 @@ int RowCount(const Layout& layout) {
 
 // Draws the box with its frame at `frame`; the margin, when there is one, is
 // the caller's fill.
-void DrawBox(Screen& screen, const MessageBoxSpec& spec, const Layout& layout, const Rect& frame,
+void DrawBox(Screen& screen, const MessageBoxSpec& request, const Layout& layout, const Rect& frame,
              int focus) {
-  const Style style = spec.warning ? Style::Warning : Style::Box;
-  const Style hotkey = spec.warning ? Style::WarningHotkey : Style::BoxHotkey;
-  const Style focused = spec.warning ? Style::WarningFocus : Style::BoxFocus;
+  const Style style = request.warning ? Style::Warning : Style::Box;
+  const Style hotkey = request.warning ? Style::WarningHotkey : Style::BoxHotkey;
+  const Style focused = request.warning ? Style::WarningFocus : Style::BoxFocus;
   screen.Fill(frame, style);
   screen.Frame(frame, true, style);
   const int left = frame.x + 2;
   const int width = layout.innerWidth;
-  if (!spec.title.empty()) {
-    std::string title = " " + spec.title + " ";
+  if (!request.title.empty()) {
+    std::string title = " " + request.title + " ";
     if (static_cast<int>(title.size()) > width)
       title.resize(static_cast<std::size_t>(width));
     screen.PutText(left + (width - static_cast<int>(title.size())) / 2, frame.y, title, style);
@@ -98,7 +98,7 @@ void DrawBox(Screen& screen, const MessageBoxSpec& spec, const Layout& layout, c
       screen.Separator(frame.x, frame.x + frame.width - 1, y, style);
     } else {
       const int size = static_cast<int>(row.size());
-      const int x = spec.leftAligned ? left : left + (width - size) / 2;
+      const int x = request.leftAligned ? left : left + (width - size) / 2;
       screen.PutText(x, y, row, style, width);
     }
     ++y;
@@ -120,23 +120,23 @@ void DrawBox(Screen& screen, const MessageBoxSpec& spec, const Layout& layout, c
 }  // namespace
 
 MessageBoxSpec MakeMessageBox(unsigned flags, const char* const* items, int count, int buttons) {
-  MessageBoxSpec spec;
-  spec.warning = (flags & kWarningFlag) != 0;
-  spec.leftAligned = (flags & kLeftAlignFlag) != 0;
+  MessageBoxSpec request;
+  request.warning = (flags & kWarningFlag) != 0;
+  request.leftAligned = (flags & kLeftAlignFlag) != 0;
   if (items == nullptr || count < 1)
-    return spec;
+    return request;
   buttons = std::clamp(buttons, 0, count - 1);
   auto text = [&](int i) { return std::string(items[i] ? items[i] : ""); };
-  spec.title = text(0);
+  request.title = text(0);
   for (int i = 1; i < count - buttons; ++i)
-    spec.lines.push_back(text(i));
+    request.lines.push_back(text(i));
   for (int i = count - buttons; i < count; ++i)
-    spec.buttons.push_back(text(i));
-  return spec;
+    request.buttons.push_back(text(i));
+  return request;
 }
 
-MessageBoxView::MessageBoxView(MessageBoxSpec spec, int screenWidth, int screenHeight)
-    : spec_(std::move(spec)) {
+MessageBoxView::MessageBoxView(MessageBoxSpec request, int screenWidth, int screenHeight)
+    : spec_(std::move(request)) {
   const Layout layout = LayOut(spec_, screenWidth - kChromeWidth);
   rows_ = layout.rows;
   buttons_ = layout.buttons;
@@ -198,11 +198,11 @@ bool MessageBoxView::HandleKey(const Key& key) {
   }
 }
 
-std::vector<std::string> RenderMessageBox(const MessageBoxSpec& spec, bool utf8) {
+std::vector<std::string> RenderMessageBox(const MessageBoxSpec& request, bool utf8) {
   // Without a screen there is no width to keep within: no line is wrapped.
-  const Layout layout = LayOut(spec, 1 << 16);
+  const Layout layout = LayOut(request, 1 << 16);
   Screen screen(layout.innerWidth + 4, RowCount(layout) + 2);
-  DrawBox(screen, spec, layout, Rect{0, 0, screen.Width(), screen.Height()}, -1);
+  DrawBox(screen, request, layout, Rect{0, 0, screen.Width(), screen.Height()}, -1);
   return screen.Rows(utf8);
 }
 

@@ -33,7 +33,7 @@ class MessageBoxView {
  public:
   // Lays the box out for a screen of `screenWidth` by `screenHeight`: centred,
   // lines longer than fit are wrapped at blanks (cut where there are none).
-  MessageBoxView(MessageBoxSpec spec, int screenWidth, int screenHeight);
+  MessageBoxView(MessageBoxSpec request, int screenWidth, int screenHeight);
 
   // The box's outer rectangle, its margin included.
   const Rect& Area() const { return area_; }
@@ -59,6 +59,6 @@ class MessageBoxView {
 // The box as plain rows of text, frame included, without the margin: the
 // transcript form written to the error stream when there is no terminal.
 // Glyphs in UTF-8 when `utf8`, else in ASCII.
-std::vector<std::string> RenderMessageBox(const MessageBoxSpec& spec, bool utf8);
+std::vector<std::string> RenderMessageBox(const MessageBoxSpec& request, bool utf8);
 
 }  // namespace kestrin::console

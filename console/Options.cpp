@@ -90,15 +90,15 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
           "type it into the dialog";
       return false;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* request = nullptr;
     for (const OptionSpec& candidate : kOptions)
       if (candidate.name == name)
-        spec = &candidate;
-    if (spec == nullptr) {
+        request = &candidate;
+    if (request == nullptr) {
       error = "unknown option --" + std::string(name);
       return false;
     }
-    if (spec->value == Value::None) {
+    if (request->value == Value::None) {
       if (value) {
         error = "--" + std::string(name) + " takes no value";
         return false;

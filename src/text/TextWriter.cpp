@@ -23,28 +23,28 @@ bool TextWriter::AppendChar(char c) {
 
 namespace {
 
-// Reads one integer conversion spec at format[at] (just past the '%').
-// On success fills `spec` with a printf spec of our own making (flags, width,
+// Reads one integer conversion request at format[at] (just past the '%').
+// On success fills `request` with a printf request of our own making (flags, width,
 // precision and the conversion) and returns the length consumed.
-std::size_t ReadIntegerSpec(std::string_view format, std::size_t at, char (&spec)[32],
+std::size_t ReadIntegerSpec(std::string_view format, std::size_t at, char (&request)[32],
                             char& conversion) {
   std::size_t i = at;
   std::size_t out = 0;
-  spec[out++] = '%';
+  request[out++] = '%';
   while (i < format.size() && std::strchr("-+ #0", format[i]) != nullptr && out < 8) {
-    spec[out++] = format[i++];
+    request[out++] = format[i++];
   }
   for (int digits = 0; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++digits) {
     if (digits >= 3)
       return 0;  // no width beyond what any message needs
-    spec[out++] = format[i++];
+    request[out++] = format[i++];
   }
   if (i < format.size() && format[i] == '.') {
-    spec[out++] = format[i++];
+    request[out++] = format[i++];
     for (int digits = 0; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++digits) {
       if (digits >= 3)
         return 0;
-      spec[out++] = format[i++];
+      request[out++] = format[i++];
     }
   }
   // Length modifiers are accepted and dropped: the value is always 32 bits.
@@ -53,8 +53,8 @@ std::size_t ReadIntegerSpec(std::string_view format, std::size_t at, char (&spec
   if (i >= format.size() || std::strchr("diuxXo", format[i]) == nullptr)
     return 0;
   conversion = format[i];
-  spec[out++] = conversion;
-  spec[out] = '\0';
+  request[out++] = conversion;
+  request[out] = '\0';
   return i + 1 - at;
 }
 
@@ -76,9 +76,9 @@ bool TextWriter::AppendFormattedInteger(std::string_view format, std::int64_t va
       i = next + 2;
       continue;
     }
-    char spec[32];
+    char request[32];
     char conversion = 0;
-    const std::size_t length = used ? 0 : ReadIntegerSpec(format, next + 1, spec, conversion);
+    const std::size_t length = used ? 0 : ReadIntegerSpec(format, next + 1, request, conversion);
     if (length == 0) {
       whole &= AppendChar('%');
       i = next + 1;
@@ -87,8 +87,8 @@ bool TextWriter::AppendFormattedInteger(std::string_view format, std::int64_t va
     char number[64];
     const bool isSigned = conversion == 'd' || conversion == 'i';
     const int n = isSigned
-                      ? std::snprintf(number, sizeof number, spec, static_cast<int>(value))
-                      : std::snprintf(number, sizeof number, spec,
+                      ? std::snprintf(number, sizeof number, request, static_cast<int>(value))
+                      : std::snprintf(number, sizeof number, request,
                                       static_cast<unsigned>(static_cast<std::uint32_t>(value)));
     if (n > 0)
       whole &= Append(std::string_view(number, std::strlen(number)));

@@ -67,10 +67,10 @@ TEST(EditorTextTest, SplitsLinesAtLineFeedsWithOrWithoutCarriageReturns) {
 // Every line's selection as the editor reports it, from 0, for a 5-line file.
 std::vector<std::pair<int, int>> Selections(const std::string& block, bool column) {
   EditorText editor("0123456789\nabcdefghij\nABCDEFGHIJ\nklmnopqrst\nKLMNOPQRST\n");
-  BlockSpec spec;
+  BlockSpec request;
   std::string error;
-  EXPECT_TRUE(ParseBlock(block, column, spec, error)) << error;
-  EXPECT_TRUE(editor.Select(spec, error)) << error;
+  EXPECT_TRUE(ParseBlock(block, column, request, error)) << error;
+  EXPECT_TRUE(editor.Select(request, error)) << error;
   std::vector<std::pair<int, int>> result;
   for (int i = 0; i < editor.LineCount(); ++i) {
     const LineAnswer answer = Ask(editor, i);
@@ -105,12 +105,12 @@ TEST(EditorTextTest, ReportsTheBlockTypeAndFirstLine) {
   };
   for (const auto& c : cases) {
     EditorText editor(c.content);
-    BlockSpec spec;
+    BlockSpec request;
     std::string error;
     if (!c.block.empty()) {
-      ASSERT_TRUE(ParseBlock(c.block, c.column, spec, error)) << error;
+      ASSERT_TRUE(ParseBlock(c.block, c.column, request, error)) << error;
     }
-    ASSERT_TRUE(editor.Select(spec, error)) << error;
+    ASSERT_TRUE(editor.Select(request, error)) << error;
     const EditorInfo info = Info(editor);
     EXPECT_EQ(info.BlockType, c.type) << c.block;
     EXPECT_EQ(info.BlockStartLine, c.first) << c.block;
@@ -140,19 +140,19 @@ TEST(EditorTextTest, RefusesBlocksThatAreNotBlocksOrLieOutsideTheFile) {
       {"2:5-3:4", true, "ends before it starts"},
   };
   for (const auto& c : syntax) {
-    BlockSpec spec;
+    BlockSpec request;
     std::string error;
-    EXPECT_FALSE(ParseBlock(c.block, c.column, spec, error)) << c.block;
+    EXPECT_FALSE(ParseBlock(c.block, c.column, request, error)) << c.block;
     EXPECT_NE(error.find(c.reason), std::string::npos) << c.block << ": " << error;
   }
   // A stream block may end left of where it started, on a later line.
-  BlockSpec spec;
+  BlockSpec request;
   std::string error;
-  EXPECT_TRUE(ParseBlock("2:5-3:4", false, spec, error)) << error;
+  EXPECT_TRUE(ParseBlock("2:5-3:4", false, request, error)) << error;
 
   EditorText editor("a\nb\n");
-  ASSERT_TRUE(ParseBlock("2-3", false, spec, error));
-  EXPECT_FALSE(editor.Select(spec, error));
+  ASSERT_TRUE(ParseBlock("2-3", false, request, error));
+  EXPECT_FALSE(editor.Select(request, error));
   EXPECT_EQ(error, "the block reaches line 3, but the file has 2 lines");
 }
 

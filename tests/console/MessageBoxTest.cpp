@@ -95,15 +95,15 @@ TEST(MessageBoxTest, ButtonsAreAnsweredByKeys) {
 
 TEST(MessageBoxTest, KeepsAButtonCountWithinTheItems) {
   const char* items[] = {"T", "a", "b"};
-  MessageBoxSpec spec = MakeMessageBox(0, items, 3, 7);
-  EXPECT_EQ(spec.lines.size(), 0u);
-  EXPECT_EQ(spec.buttons, (std::vector<std::string>{"a", "b"}));
-  spec = MakeMessageBox(0, items, 3, -1);
-  EXPECT_EQ(spec.lines.size(), 2u);
-  EXPECT_TRUE(spec.buttons.empty());
-  spec = MakeMessageBox(0, items, 0, 0);
-  EXPECT_TRUE(spec.title.empty());
-  EXPECT_TRUE(spec.lines.empty());
+  MessageBoxSpec request = MakeMessageBox(0, items, 3, 7);
+  EXPECT_EQ(request.lines.size(), 0u);
+  EXPECT_EQ(request.buttons, (std::vector<std::string>{"a", "b"}));
+  request = MakeMessageBox(0, items, 3, -1);
+  EXPECT_EQ(request.lines.size(), 2u);
+  EXPECT_TRUE(request.buttons.empty());
+  request = MakeMessageBox(0, items, 0, 0);
+  EXPECT_TRUE(request.title.empty());
+  EXPECT_TRUE(request.lines.empty());
 }
 
 }  // namespace
