@@ -229,7 +229,10 @@ void ConsoleHost::FillDialog(FarDialogItem* items, int count) {
       continue;
     const int item = FieldOfLabel(items, count, Text(field.label));
     if (item < 0) {
-      transcript_ << "kestrin: the dialog has no field \"" << Shown(Text(field.label)) << "\"\n";
+      // On a terminal the user sees the dialog; the error stream would
+      // write over it.
+      if (!terminal_)
+        transcript_ << "kestrin: the dialog has no field \"" << Shown(Text(field.label)) << "\"\n";
       continue;
     }
     SetItemText(items[item], **field.value);
@@ -245,8 +248,9 @@ void ConsoleHost::FillDialog(FarDialogItem* items, int count) {
       continue;
     const int item = CheckBoxOf(items, count, Text(check.label));
     if (item < 0) {
-      transcript_ << "kestrin: the dialog has no check box \"" << Shown(Text(check.label))
-                  << "\"\n";
+      if (!terminal_)
+        transcript_ << "kestrin: the dialog has no check box \"" << Shown(Text(check.label))
+                    << "\"\n";
       continue;
     }
     items[item].Selected = **check.value ? 1 : 0;

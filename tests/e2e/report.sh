@@ -23,6 +23,14 @@ expect_status 0 "payroll.c stream block"
 cp "$SCRATCH/out" "$SCRATCH/stream.txt"
 expect_same "$EXPECTED/payroll.txt" "$SCRATCH/stream.txt" "payroll.c 11:5-16:27"
 
+# A column block over the six strings leaves the comments out of the block:
+# the same statement, and each echoed line ends in one blank where the line
+# block's ended in two (the one before the comment and the line's own).
+run_kestrin "${common[@]}" --column "$EXAMPLES/payroll.c" 11:5-16:53
+expect_status 0 "payroll.c column block"
+cp "$SCRATCH/out" "$SCRATCH/column.txt"
+expect_same "$EXPECTED/payroll-column.txt" "$SCRATCH/column.txt" "payroll.c --column 11:5-16:53"
+
 # A plain SQL file, whole, from standard input; with CR LF line ends the
 # report is the same.
 for ends in lf crlf; do
