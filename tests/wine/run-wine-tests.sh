@@ -59,7 +59,9 @@ run_pass() {
   current_prefix=$prefix
   local start rc=0
   start=$(date +%s)
-  WINEPREFIX=$prefix WINEARCH=$arch "$loader" "$folder/kestrin-wine-host.exe" 2>&1 |
+  # A Wine that hangs under the emulation must not hold up the run forever.
+  WINEPREFIX=$prefix WINEARCH=$arch timeout --kill-after=30 "${KESTRIN_WINE_TIMEOUT:-1200}" \
+    "$loader" "$folder/kestrin-wine-host.exe" 2>&1 |
     tee "$work/$name.log" || rc=${PIPESTATUS[0]}
   stop_wineserver
   rm -rf "$prefix"
