@@ -46,22 +46,7 @@ static_assert(std::is_same_v<GetPluginInfoProc, kestrin::GetPluginInfoFn>);
 static_assert(std::is_same_v<OpenPluginProc, kestrin::OpenPluginFn>);
 static_assert(std::is_same_v<ExitFarProc, kestrin::ExitFarFn>);
 
-#if !defined(_WIN64)
-// The file manager's records as it lays them out on 32-bit Windows.
-static_assert(sizeof(PluginStartupInfo) == 336);
-static_assert(offsetof(PluginStartupInfo, ModuleNumber) == 264);
-static_assert(offsetof(PluginStartupInfo, RootKey) == 268);
-static_assert(offsetof(PluginStartupInfo, Dialog) == 276);
-static_assert(offsetof(PluginStartupInfo, Message) == 280);
-static_assert(offsetof(PluginStartupInfo, GetMsg) == 284);
-static_assert(offsetof(PluginStartupInfo, SaveScreen) == 292);
-static_assert(offsetof(PluginStartupInfo, RestoreScreen) == 296);
-static_assert(offsetof(PluginStartupInfo, Viewer) == 312);
-static_assert(offsetof(PluginStartupInfo, EditorControl) == 332);
-static_assert(sizeof(PluginInfo) == 40);
-static_assert(sizeof(FarDialogItem) == 548);
-static_assert(sizeof(EditorGetString) == 24);
-#endif
+// The records' 32-bit layout is checked where they are declared (host/FarAbi.h).
 
 constexpr int kModuleNumber = 7;
 constexpr const char* kRootKey = "Software\\Far\\Plugins";
